@@ -1,0 +1,59 @@
+#include "formatstamp.h"
+
+#include "qvdatetime.h"
+
+#include <QDateTime>
+
+namespace {
+
+constexpr qsizetype StampLength = 15;
+constexpr int EarliestYear = 1601;
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool hasStampForm(QStringView value)
+{
+    if (value.size() != StampLength)
+        return false;
+    for (qsizetype i = 0; i < StampLength; ++i) {
+        const bool ok = i == 8 ? (value[i] == u'T' || value[i] == u't') : isDigit(value[i]);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+int number(QStringView value, qsizetype from, qsizetype length)
+{
+    int result = 0;
+    for (const QChar c : value.sliced(from, length))
+        result = result * 10 + (c.unicode() - u'0');
+    return result;
+}
+
+} // namespace
+
+QString FormatStamp(const QString &value, const DateDisplay &display)
+{
+    if (!hasStampForm(value))
+        return value;
+    try {
+        const QDate date(number(value, 0, 4), number(value, 4, 2), number(value, 6, 2));
+        const QTime time(number(value, 9, 2), number(value, 11, 2), number(value, 13, 2));
+        if (!date.isValid() || !time.isValid() || date.year() < EarliestYear)
+            return value;
+        const QDateTime local = QDateTime(date, time, QTimeZone::utc()).toTimeZone(display.zone);
+        if (!local.isValid())
+            return value;
+        if (display.shortDate)
+            return qvSystemTimeToStringTime(local.time(), display.locale) + u' ' +
+                   qvSystemTimeToStringDate(local.date(), false, display.locale);
+        return qvSystemTimeToStringDate(local.date(), true, display.locale) + QStringLiteral(", ") +
+               qvSystemTimeToStringTime(local.time(), display.locale);
+    } catch (const std::exception &) {
+        return value;
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QTimeZone>
+
+// How time stamps are shown: the date mode, and the locale and time zone to show them in.
+struct DateDisplay
+{
+    // Time first, then the short date; otherwise the long date, ", " and the time.
+    bool shortDate = false;
+    QLocale locale = QLocale::system();
+    QTimeZone zone = QTimeZone::systemTimeZone();
+};
+
+// A UTC stamp of the form yyyymmddThhmmss (T in either case) as local date and time text, with
+// the zone's offset at the stamp's own moment. Anything else, or a stamp that names no valid
+// moment, is returned unchanged.
+QString FormatStamp(const QString &value, const DateDisplay &display);

@@ -1,0 +1,15 @@
+#include "noteview.h"
+
+#include "qvtext.h"
+
+QString NoteView::titleFor(const QString &path)
+{
+    return emptyTitle() + QStringLiteral(" [") + qvGetFileName(path) + u']';
+}
+
+bool operator==(const NoteView &a, const NoteView &b)
+{
+    return a.title == b.title && a.txtVersion == b.txtVersion &&
+           a.txtDateCreated == b.txtDateCreated && a.txtDateModified == b.txtDateModified &&
+           a.txtBody == b.txtBody;
+}

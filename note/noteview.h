@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What the viewer shows of one note: the window title and the four read-only fields. The
+// reading code only ever overwrites these; a default-constructed view is the empty view.
+struct NoteView
+{
+    QString title = emptyTitle();
+    QString txtVersion;
+    QString txtDateCreated;
+    QString txtDateModified;
+    QString txtBody;
+
+    // "Quillet": the title while no note is shown.
+    static QString emptyTitle() { return QStringLiteral("Quillet"); }
+    // "Quillet [name]": the title once the note in `path` has been accepted.
+    static QString titleFor(const QString &path);
+};
+
+bool operator==(const NoteView &a, const NoteView &b);

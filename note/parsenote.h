@@ -1,0 +1,18 @@
+#pragma once
+
+#include "formatstamp.h"
+#include "messagesink.h"
+#include "noteview.h"
+
+#include <QString>
+
+// The messages shown for a file that lacks a marker line.
+QString beginMarkerMissingMessage();
+QString endMarkerMissingMessage();
+
+// Checks a note's text for its "BEGIN:VNOTE" and "END:VNOTE" lines and writes the version, the
+// two stamps and the decoded body into `view` as it meets them; the title is left alone.
+// Returns false, after reporting the missing marker to `messages` and writing nothing, when a
+// marker line is missing. Line ends may be CR LF, LF or CR, mixed.
+bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
+               MessageSink &messages);

@@ -1,0 +1,157 @@
+#include "textfilereader.h"
+
+#include "qverror.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemMessage(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+[[noreturn]] void failOpen(const QString &path, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        throw QvError(TextFileReader::NotFound, QStringLiteral("Файл не найден: %1").arg(path));
+    case EACCES:
+    case EPERM:
+        throw QvError(TextFileReader::AccessDenied,
+                      QStringLiteral("Нет прав на чтение файла: %1").arg(path));
+    case EISDIR:
+        throw QvError(TextFileReader::IsDirectory,
+                      QStringLiteral("Это папка, а не файл: %1").arg(path));
+    default:
+        throw QvError(
+            TextFileReader::InputOutputError,
+            QStringLiteral("Файл не открывается: %1 (%2)").arg(path, systemMessage(error)));
+    }
+}
+
+// Directories, FIFOs, sockets and devices are refused by their type alone.
+void checkType(const QString &path, const struct stat &info)
+{
+    if (S_ISDIR(info.st_mode))
+        throw QvError(TextFileReader::IsDirectory,
+                      QStringLiteral("Это папка, а не файл: %1").arg(path));
+    if (!S_ISREG(info.st_mode))
+        throw QvError(
+            TextFileReader::NotRegularFile,
+            QStringLiteral("Это не обычный файл (канал, сокет или устройство): %1").arg(path));
+}
+
+[[noreturn]] void failTooLarge(const QString &path)
+{
+    throw QvError(TextFileReader::TooLarge, QStringLiteral("Файл больше %1 МиБ: %2")
+                                                .arg(TextFileReader::MaxFileSize / (1024 * 1024))
+                                                .arg(path));
+}
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    [[nodiscard]] int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+TextFileReader &TextFileReader::shared()
+{
+    static TextFileReader reader;
+    return reader;
+}
+
+QString TextFileReader::ReadAllText(const QString &path) const
+{
+    if (path.isEmpty())
+        failOpen(path, ENOENT);
+    const QByteArray nativePath = QFile::encodeName(path);
+
+    // Look before opening: opening a FIFO for reading could wait for a writer.
+    struct stat info
+    {
+    };
+    if (::stat(nativePath.constData(), &info) != 0)
+        failOpen(path, errno);
+    checkType(path, info);
+    if (info.st_size > MaxFileSize)
+        failTooLarge(path);
+
+    // The file may have been swapped since: never block, and look again at what was opened.
+    const FileDescriptor file(
+        ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0)
+        failOpen(path, errno);
+    if (::fstat(file.get(), &info) != 0)
+        failOpen(path, errno);
+    checkType(path, info);
+
+    // Files such as those in /proc report no size, so read until the end, within the cap.
+    QByteArray bytes;
+    bytes.resize(qBound<qint64>(4096, qint64(info.st_size) + 1, MaxFileSize + 1));
+    qint64 used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > MaxFileSize)
+                failTooLarge(path);
+            bytes.resize(qMin<qint64>(used * 2, MaxFileSize + 1));
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + used, size_t(bytes.size() - used));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw QvError(
+                InputOutputError,
+                QStringLiteral("Ошибка чтения файла: %1 (%2)").arg(path, systemMessage(errno)));
+        if (got == 0)
+            break;
+        used += got;
+    }
+    if (used > MaxFileSize)
+        failTooLarge(path);
+    bytes.truncate(used);
+    return DecodeText(bytes);
+}
+
+QString TextFileReader::DecodeText(QByteArrayView bytes)
+{
+    const auto startsWith = [bytes](std::initializer_list<unsigned char> mark) {
+        if (bytes.size() < qsizetype(mark.size()))
+            return false;
+        return std::equal(mark.begin(), mark.end(), bytes.begin(), [](unsigned char m, char b) {
+            return m == static_cast<unsigned char>(b);
+        });
+    };
+    if (startsWith({0xEF, 0xBB, 0xBF}))
+        return QString::fromUtf8(bytes.sliced(3));
+    const auto decodeUtf16 = [bytes](QStringConverter::Encoding encoding) {
+        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+        return QString(decoder.decode(bytes.sliced(2)));
+    };
+    if (startsWith({0xFF, 0xFE}))
+        return decodeUtf16(QStringConverter::Utf16LE);
+    if (startsWith({0xFE, 0xFF}))
+        return decodeUtf16(QStringConverter::Utf16BE);
+    return QString::fromUtf8(bytes);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// Reads a whole note file as text. Only regular files are read, never more than MaxFileSize
+// bytes, and nothing here can block: a FIFO or device is refused before it is opened.
+class TextFileReader
+{
+public:
+    static constexpr qint64 MaxFileSize = qint64(64) * 1024 * 1024;
+
+    // Why a read failed: the number that QvError carries.
+    enum Failure {
+        NotFound = 53,
+        AccessDenied = 70,
+        IsDirectory = 75,
+        NotRegularFile = 76,
+        TooLarge = 7,
+        InputOutputError = 57,
+    };
+
+    // The one reader of the process, made on first use.
+    static TextFileReader &shared();
+
+    // The file's whole content as text. Throws QvError with one of the Failure numbers and a
+    // description that says why.
+    [[nodiscard]] QString ReadAllText(const QString &path) const;
+
+    // Bytes to text by their byte-order mark (UTF-8's is dropped, UTF-16 in either byte order
+    // is decoded), otherwise as UTF-8; invalid sequences become U+FFFD.
+    [[nodiscard]] static QString DecodeText(QByteArrayView bytes);
+};
