@@ -1,0 +1,105 @@
+#include "bodydecoder.h"
+
+#include <QTest>
+
+class TestDecodeBody : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decodes_data();
+    void decodes();
+    void piecesGiveTheSameText_data();
+    void piecesGiveTheSameText();
+};
+
+void TestDecodeBody::decodes_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("escaped Cyrillic") << "=D0=9F=D1=80=D0=B8"
+                                      << "При";
+    QTest::newRow("lower-case digits") << "=d0=9f=d1=80=d0=b8"
+                                       << "При";
+    QTest::newRow("leading octet without =") << "41=42"
+                                             << "AB";
+    QTest::newRow("soft break joined") << "=D0=9F"
+                                       << "П";
+    QTest::newRow("soft break at the end") << "=D0==9F"
+                                           << "П";
+    QTest::newRow("escape cut by a line end") << "=D0=9F="
+                                              << "П";
+    QTest::newRow("hard line break") << "=41=0D=0A=42"
+                                     << "A\r\nB";
+    QTest::newRow("broken escape skipped") << "=G1=41"
+                                           << "A";
+    QTest::newRow("one-character element skipped") << "=4=41"
+                                                   << "A";
+    QTest::newRow("only equals signs") << "=="
+                                       << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    // Literal characters are kept: after an escape, and as the whole first element.
+    QTest::newRow("literal after escapes") << "=48=69!"
+                                           << "Hi!";
+    QTest::newRow("plain text") << "Hello"
+                                << "Hello";
+    QTest::newRow("plain text then escapes") << "Hello=2C=20world"
+                                             << "Hello, world";
+    QTest::newRow("long first element stays literal") << "4142=43"
+                                                      << "4142C";
+    QTest::newRow("three-digit element") << "=414"
+                                         << "A4";
+    // Lines are joined without separators, so text that follows a soft break is an element of
+    // its own: skipped unless it starts with two hexadecimal digits.
+    QTest::newRow("text after a soft break is skipped") << "=D0=9F=ривет"
+                                                        << "П";
+    QTest::newRow("literal non-ASCII") << "=41ж€"
+                                       << "Aж€";
+    QTest::newRow("literal outside the BMP") << "=41\U0001F600"
+                                             << "A\U0001F600";
+    QTest::newRow("invalid UTF-8 becomes U+FFFD") << "=41=FF=42"
+                                                  << "A\uFFFDB";
+    QTest::newRow("truncated sequence at the end") << "=41=D0"
+                                                   << "A\uFFFD";
+    QTest::newRow("octet zero kept") << "=41=00=42" << QString::fromUtf16(u"A\0B", 3);
+}
+
+void TestDecodeBody::decodes()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, expected);
+    QCOMPARE(DecodeBody(body), expected);
+}
+
+// The note reader feeds the decoder one body line at a time: an element may run across lines.
+void TestDecodeBody::piecesGiveTheSameText_data()
+{
+    QTest::addColumn<QString>("body");
+
+    QTest::newRow("escapes") << "=D0=9F=D1=80=D0=B8=0D=0A=41";
+    QTest::newRow("literals") << "Hello=2C=20=D0=BC=D0=B8=D1=80!";
+    QTest::newRow("broken") << "=G1=4=41=zz=414==";
+    QTest::newRow("surrogate pair") << "=41\U0001F600\U0001F601=42";
+    QTest::newRow("short first element") << "4=41";
+    QTest::newRow("hex first element") << "41=42";
+}
+
+void TestDecodeBody::piecesGiveTheSameText()
+{
+    QFETCH(QString, body);
+    const QString whole = DecodeBody(body);
+    for (qsizetype cut1 = 0; cut1 <= body.size(); ++cut1) {
+        for (qsizetype cut2 = cut1; cut2 <= body.size(); ++cut2) {
+            BodyDecoder decoder;
+            decoder.feed(QStringView(body).first(cut1));
+            decoder.feed(QStringView(body).sliced(cut1, cut2 - cut1));
+            decoder.feed(QStringView(body).sliced(cut2));
+            QCOMPARE(decoder.finish(), whole);
+        }
+    }
+}
+
+QTEST_APPLESS_MAIN(TestDecodeBody)
+#include "tst_decodebody.moc"

@@ -1,0 +1,110 @@
+#include "formatstamp.h"
+
+#include <QTest>
+
+// Every row names its own zone and locale: nothing here depends on the machine's settings, nor
+// on today's date.
+class TestFormatStamp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void converts_data();
+    void converts();
+    void leavesOtherTextUnchanged_data();
+    void leavesOtherTextUnchanged();
+};
+
+void TestFormatStamp::converts_data()
+{
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("shortDate");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("four hours east, long, ru")
+        << "20130403T001940" << QByteArray("Asia/Dubai") << "ru_RU" << false
+        << "среда, 3 апреля 2013 г., 04:19:40";
+    QTest::newRow("four hours east, short, ru") << "20130403T001940" << QByteArray("Asia/Dubai")
+                                                << "ru_RU" << true << "04:19:40 03.04.2013";
+    QTest::newRow("four hours east, long, en")
+        << "20130403T001940" << QByteArray("Asia/Dubai") << "en_US" << false
+        << "Wednesday, April 3, 2013, 4:19:40 AM";
+    QTest::newRow("four hours east, short, en")
+        << "20130403T001940" << QByteArray("Asia/Dubai") << "en_US" << true << "4:19:40 AM 4/3/13";
+    QTest::newRow("lower-case t") << "20130403t001940" << QByteArray("Asia/Dubai") << "ru_RU"
+                                  << true << "04:19:40 03.04.2013";
+    QTest::newRow("the date moves with the offset")
+        << "20131231T230000" << QByteArray("Africa/Lagos") << "ru_RU" << true
+        << "00:00:00 01.01.2014";
+    QTest::newRow("west of UTC goes back a day")
+        << "20140101T030000" << QByteArray("America/New_York") << "en_US" << true
+        << "10:00:00 PM 12/31/13";
+    // The offset is the one in force at the stamp's own moment, whatever the date today.
+    QTest::newRow("summer stamp in summer time")
+        << "20130703T120000" << QByteArray("Europe/Berlin") << "ru_RU" << false
+        << "среда, 3 июля 2013 г., 14:00:00";
+    QTest::newRow("winter stamp in winter time")
+        << "20130115T120000" << QByteArray("Europe/Berlin") << "ru_RU" << false
+        << "вторник, 15 января 2013 г., 13:00:00";
+    QTest::newRow("just before the spring change")
+        << "20130331T005959" << QByteArray("Europe/Berlin") << "ru_RU" << true
+        << "01:59:59 31.03.2013";
+    QTest::newRow("just after the spring change")
+        << "20130331T010000" << QByteArray("Europe/Berlin") << "ru_RU" << true
+        << "03:00:00 31.03.2013";
+    QTest::newRow("UTC itself") << "20000229T235959" << QByteArray("UTC") << "ru_RU" << true
+                                << "23:59:59 29.02.2000";
+    QTest::newRow("earliest year")
+        << "16010101T000000" << QByteArray("UTC") << "en_US" << true << "12:00:00 AM 1/1/01";
+}
+
+void TestFormatStamp::converts()
+{
+    QFETCH(QString, stamp);
+    QFETCH(QByteArray, zone);
+    QFETCH(QString, locale);
+    QFETCH(bool, shortDate);
+    QFETCH(QString, expected);
+
+    const DateDisplay display{shortDate, QLocale(locale), QTimeZone(zone)};
+    QVERIFY(display.zone.isValid());
+    QCOMPARE(FormatStamp(stamp, display), expected);
+}
+
+void TestFormatStamp::leavesOtherTextUnchanged_data()
+{
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("empty") << "";
+    QTest::newRow("trailing Z") << "20130403T001940Z";
+    QTest::newRow("separators") << "2013-04-03T00:19:40";
+    QTest::newRow("too short") << "20130403T0019";
+    QTest::newRow("fraction") << "20130403T001940.5";
+    QTest::newRow("blank instead of T") << "20130403 001940";
+    QTest::newRow("other letter") << "20130403X001940";
+    QTest::newRow("non-ASCII digits") << "２０１３0403T001940";
+    QTest::newRow("month 00") << "20130003T001940";
+    QTest::newRow("month 13") << "20131303T001940";
+    QTest::newRow("day 32") << "20130132T001940";
+    QTest::newRow("30 February") << "20130230T001940";
+    QTest::newRow("hour 24") << "20130403T240000";
+    QTest::newRow("minute 60") << "20130403T006000";
+    QTest::newRow("second 60") << "20130403T000060";
+    QTest::newRow("year before 1601") << "16001231T235959";
+    QTest::newRow("year 0000") << "00000101T000000";
+}
+
+void TestFormatStamp::leavesOtherTextUnchanged()
+{
+    QFETCH(QString, value);
+    for (const bool shortDate : {false, true}) {
+        const DateDisplay display{shortDate, QLocale(QStringLiteral("ru_RU")),
+                                  QTimeZone(QByteArrayLiteral("Europe/Berlin"))};
+        QCOMPARE(FormatStamp(value, display), value);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestFormatStamp)
+#include "tst_formatstamp.moc"

@@ -1,0 +1,250 @@
+#include "parsenote.h"
+
+#include <QTest>
+
+namespace {
+
+class RecordingSink : public MessageSink
+{
+public:
+    void showCritical(const QString &message) override { messages.append(message); }
+    QStringList messages;
+};
+
+DateDisplay fixedDisplay(bool shortDate = true)
+{
+    return {shortDate, QLocale(QStringLiteral("ru_RU")),
+            QTimeZone(QByteArrayLiteral("Asia/Dubai"))};
+}
+
+const QString BodyMarker = QStringLiteral("BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=");
+
+// A note from lines joined with `eol`.
+QString note(const QStringList &lines, const QString &eol = QStringLiteral("\r\n"))
+{
+    return lines.join(eol);
+}
+
+} // namespace
+
+class TestParseNote : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void markers_data();
+    void markers();
+    void fields_data();
+    void fields();
+    void lineEndStylesGiveTheSameFields_data();
+    void lineEndStylesGiveTheSameFields();
+    void leavesTheTitleAlone();
+};
+
+void TestParseNote::markers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // empty when the note is accepted
+
+    const QString begin = beginMarkerMissingMessage();
+    const QString end = endMarkerMissingMessage();
+    QTest::newRow("markers only, one line break") << "BEGIN:VNOTE\nEND:VNOTE"
+                                                  << "";
+    QTest::newRow("markers only, CR LF") << "BEGIN:VNOTE\r\nEND:VNOTE"
+                                         << "";
+    QTest::newRow("blank lines between") << "BEGIN:VNOTE\r\n\r\n\r\nEND:VNOTE"
+                                         << "";
+    QTest::newRow("breaks around the markers") << "\r\n\n\rBEGIN:VNOTE\rEND:VNOTE\n\r\n"
+                                               << "";
+    QTest::newRow("empty text") << "" << begin;
+    QTest::newRow("begin marker alone") << "BEGIN:VNOTE" << begin;
+    QTest::newRow("begin marker and break") << "BEGIN:VNOTE\r\n" << begin;
+    QTest::newRow("lower-case begin") << "begin:vnote\nEND:VNOTE" << begin;
+    QTest::newRow("blank after begin") << "BEGIN:VNOTE \nEND:VNOTE" << begin;
+    QTest::newRow("blank before begin") << " BEGIN:VNOTE\nEND:VNOTE" << begin;
+    QTest::newRow("neither marker gets the begin message") << "hello\nworld" << begin;
+    QTest::newRow("no end marker") << "BEGIN:VNOTE\nVERSION:1.1" << end;
+    QTest::newRow("lower-case end") << "BEGIN:VNOTE\nend:vnote" << end;
+    QTest::newRow("blank before end") << "BEGIN:VNOTE\n END:VNOTE" << end;
+    QTest::newRow("blank after end") << "BEGIN:VNOTE\nEND:VNOTE " << end;
+    QTest::newRow("end glued to a line") << "BEGIN:VNOTE\nXEND:VNOTE" << end;
+    QTest::newRow("begin glued to end") << "BEGIN:VNOTEEND:VNOTE" << begin;
+}
+
+void TestParseNote::markers()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+
+    NoteView view;
+    RecordingSink sink;
+    const bool accepted = ParseNote(text, view, fixedDisplay(), sink);
+    QCOMPARE(accepted, message.isEmpty());
+    QCOMPARE(sink.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(view, NoteView()); // none of these writes a field
+}
+
+void TestParseNote::fields_data()
+{
+    QTest::addColumn<QStringList>("lines"); // between the markers
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("created");
+    QTest::addColumn<QString>("modified");
+    QTest::addColumn<QString>("body");
+
+    const QString created = QStringLiteral("04:19:40 03.04.2013");
+    QTest::newRow("all fields") << QStringList{"VERSION:1.1", "DCREATED:20130403T001940",
+                                               "LAST-MODIFIED:20130403T001940", BodyMarker,
+                                               "=D0=9F=D1=80=D0=B8"}
+                                << "1.1" << created << created << "При";
+    QTest::newRow("trimmed and upper-cased")
+        << QStringList{" \tversion:1.1 \t", "Version:abc", "  dcreated:20130403t001940"} << "ABC"
+        << created << ""
+        << "";
+    QTest::newRow("value keeps its inner blank") << QStringList{"VERSION: 1.1"} << " 1.1"
+                                                 << ""
+                                                 << ""
+                                                 << "";
+    QTest::newRow("last occurrence wins")
+        << QStringList{"VERSION:1.0", "VERSION:2.0", "VERSION:3.0"} << "3.0"
+        << ""
+        << ""
+        << "";
+    QTest::newRow("stamp that is no stamp, upper-cased")
+        << QStringList{"DCREATED:20130403t001940z", "LAST-MODIFIED:yesterday"} << ""
+        << "20130403T001940Z"
+        << "YESTERDAY"
+        << "";
+    QTest::newRow("unknown lines ignored")
+        << QStringList{"X-IRMC-LUID:12", "CATEGORIES:PERSONAL", "VERSIONX:1", ":VERSION:1"} << ""
+        << ""
+        << ""
+        << "";
+    QTest::newRow("prefix without value") << QStringList{"VERSION:", "DCREATED:"} << ""
+                                          << ""
+                                          << ""
+                                          << "";
+    QTest::newRow("no body marker") << QStringList{"VERSION:1.1", "=D0=9F"} << "1.1"
+                                    << ""
+                                    << ""
+                                    << "";
+    QTest::newRow("body marker in lower case with blanks")
+        << QStringList{"  body;charset=utf-8;encoding=quoted-printable:=  ", "=41"} << ""
+        << ""
+        << ""
+        << "A";
+    QTest::newRow("data on the marker line") << QStringList{BodyMarker + "=D0=9F", "=41"} << ""
+                                             << ""
+                                             << ""
+                                             << "";
+    QTest::newRow("other parameter order")
+        << QStringList{"BODY;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:=", "=41"} << ""
+        << ""
+        << ""
+        << "";
+    QTest::newRow("body marker last") << QStringList{"VERSION:1", BodyMarker} << "1"
+                                      << ""
+                                      << ""
+                                      << "";
+    QTest::newRow("body lines trimmed and joined")
+        << QStringList{BodyMarker, "  =D0=", "\t9F=D1=80  ", "=D0=B8"} << ""
+        << ""
+        << ""
+        << "При";
+    QTest::newRow("empty body lines ignored") << QStringList{BodyMarker, "=41=", "", "=42"} << ""
+                                              << ""
+                                              << ""
+                                              << "AB";
+    QTest::newRow("body keeps its case") << QStringList{BodyMarker, "=48ello"} << ""
+                                         << ""
+                                         << ""
+                                         << "Hello";
+    QTest::newRow("properties after the body are body text")
+        << QStringList{BodyMarker, "=41=42", "VERSION:9"} << ""
+        << ""
+        << ""
+        << "ABVERSION:9";
+    QTest::newRow("stamp after a soft break is skipped")
+        << QStringList{BodyMarker, "=41=42=", "LAST-MODIFIED:20130403T001940"} << ""
+        << ""
+        << ""
+        << "AB";
+    QTest::newRow("version line that is also the body marker")
+        << QStringList{"VERSION:" + BodyMarker, "=41"} << BodyMarker << ""
+        << ""
+        << "A";
+    QTest::newRow("blank lines next to the markers")
+        << QStringList{"", "", "VERSION:1.1", "", ""} << "1.1"
+        << ""
+        << ""
+        << "";
+}
+
+void TestParseNote::fields()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, version);
+    QFETCH(QString, created);
+    QFETCH(QString, modified);
+    QFETCH(QString, body);
+
+    NoteView view;
+    RecordingSink sink;
+    lines.prepend(QStringLiteral("BEGIN:VNOTE"));
+    lines.append(QStringLiteral("END:VNOTE"));
+    QVERIFY(ParseNote(note(lines), view, fixedDisplay(), sink));
+    QVERIFY(sink.messages.isEmpty());
+    QCOMPARE(view.txtVersion, version);
+    QCOMPARE(view.txtDateCreated, created);
+    QCOMPARE(view.txtDateModified, modified);
+    QCOMPARE(view.txtBody, body);
+}
+
+void TestParseNote::lineEndStylesGiveTheSameFields_data()
+{
+    QTest::addColumn<QString>("eol");
+    QTest::newRow("CR LF") << "\r\n";
+    QTest::newRow("LF") << "\n";
+    QTest::newRow("CR") << "\r";
+}
+
+void TestParseNote::lineEndStylesGiveTheSameFields()
+{
+    QFETCH(QString, eol);
+    const QStringList lines{"BEGIN:VNOTE",
+                            "VERSION:1.1",
+                            "DCREATED:20130403T001940",
+                            "LAST-MODIFIED:20130705T183000",
+                            BodyMarker,
+                            "=D0=9F=D1=80=D0=",
+                            "B8=0D=0A=41",
+                            "END:VNOTE",
+                            ""};
+    NoteView view;
+    RecordingSink sink;
+    QVERIFY(ParseNote(note(lines, eol), view, fixedDisplay(false), sink));
+    QCOMPARE(view.txtVersion, QStringLiteral("1.1"));
+    QCOMPARE(view.txtDateCreated, QStringLiteral("среда, 3 апреля 2013 г., 04:19:40"));
+    QCOMPARE(view.txtDateModified, QStringLiteral("пятница, 5 июля 2013 г., 22:30:00"));
+    QCOMPARE(view.txtBody, QStringLiteral("При\r\nA"));
+
+    // A lone LF followed by CR is two line breaks: an empty line, which the body skips.
+    NoteView mixed;
+    QVERIFY(
+        ParseNote(QStringLiteral("BEGIN:VNOTE\n\r%1\n\r=41\r\n\n=42\rEND:VNOTE").arg(BodyMarker),
+                  mixed, fixedDisplay(), sink));
+    QCOMPARE(mixed.txtBody, QStringLiteral("AB"));
+}
+
+void TestParseNote::leavesTheTitleAlone()
+{
+    NoteView view;
+    view.title = QStringLiteral("Quillet [old.vnt]");
+    RecordingSink sink;
+    QVERIFY(
+        ParseNote(QStringLiteral("BEGIN:VNOTE\nVERSION:1\nEND:VNOTE"), view, fixedDisplay(), sink));
+    QCOMPARE(view.title, QStringLiteral("Quillet [old.vnt]"));
+}
+
+QTEST_APPLESS_MAIN(TestParseNote)
+#include "tst_parsenote.moc"
