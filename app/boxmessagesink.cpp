@@ -1,0 +1,9 @@
+#include "boxmessagesink.h"
+
+#include "messagebox.h"
+
+void BoxMessageSink::showCritical(const QString &message)
+{
+    qvMessageBox(message, MsgBoxStyle::OkOnly | MsgBoxStyle::Critical, QString(), QString(),
+                 m_owner);
+}

@@ -1,0 +1,126 @@
+// Opening notes: from the command line, from the open dialog, and into the view.
+
+#include "appinfo.h"
+#include "boxmessagesink.h"
+#include "errorbox.h"
+#include "frmmain.h"
+#include "messagebox.h"
+#include "openfiledialog.h"
+#include "parsenote.h"
+#include "qverror.h"
+#include "qvtext.h"
+#include "settingsstore.h"
+#include "textfilereader.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+const QString OpenSection = QStringLiteral("OFN Paths");
+const QString LastDirectoryName = QStringLiteral("Last open VNT directory");
+
+// A failure in a step of a load ends that step only.
+template <typename Step> void attempt(Step &&step) noexcept
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+void frmMain::tmrDoIt_Timer()
+{
+    tmrDoIt->stop();
+    const QString commandLine = qvTrimEx2(m_commandLine(), AllTrimOptions);
+    if (commandLine.isEmpty())
+        return;
+    LoadNoteFile(commandLine);
+}
+
+void frmMain::OpenWithDialog()
+{
+    OpenFileDialog dialog;
+    dialog.setFilter(QStringLiteral("Файлы VNT|*.VNT|Все файлы|*.*"));
+    dialog.setOptions({});
+    dialog.setOwnerHandle(QApplication::activeWindow());
+
+    SettingsStore store;
+    const QString directory = store
+                                  .ReadValue(OpenSection, LastDirectoryName, SettingsStore::Text,
+                                             AppInfo::current(), QString())
+                                  .toString();
+    dialog.setInitialDirectory(directory);
+    if (!dialog.Show())
+        return;
+
+    // Remembered before the load, which may fail or be cancelled.
+    store.WriteValue(OpenSection, LastDirectoryName, SettingsStore::Text,
+                     qvGetFilePath(dialog.FileName()), AppInfo::current());
+    LoadNoteFile(dialog.FileName());
+}
+
+void frmMain::LoadNoteFile(QString path)
+{
+    attempt([this] { ClearView(); });
+
+    QString text;
+    for (;;) {
+        std::optional<QvError> failure;
+        try {
+            text = TextFileReader::shared().ReadAllText(path);
+        } catch (const QvError &error) {
+            failure = error;
+        } catch (const std::exception &error) {
+            failure =
+                QvError(TextFileReader::InputOutputError, QString::fromLocal8Bit(error.what()));
+        }
+        if (!failure)
+            break;
+
+        int answer = IdCancel;
+        attempt([&] {
+            answer =
+                ErrorBox::shared().Show(*failure, MsgBoxStyle::RetryCancel | MsgBoxStyle::Critical,
+                                        path + QStringLiteral("\n\nНе удалось прочесть файл."));
+        });
+        if (answer != IdRetry)
+            return;
+    }
+
+    bool accepted = false;
+    attempt([&] {
+        BoxMessageSink messages(this);
+        DateDisplay display;
+        display.shortDate = ShortDate;
+        accepted = ParseNote(text, m_view, display, messages);
+    });
+    if (accepted) {
+        attempt([&] { m_view.title = NoteView::titleFor(path); });
+        attempt([this] { showView(); });
+    } else {
+        attempt([this] { ClearView(); });
+    }
+}
+
+void frmMain::ClearView()
+{
+    m_view = NoteView();
+    showView();
+    txtBody->setFocus();
+}
+
+void frmMain::showView()
+{
+    setWindowTitle(m_view.title);
+    txtVersion->setText(m_view.txtVersion);
+    txtDateCreated->setText(m_view.txtDateCreated);
+    txtDateModified->setText(m_view.txtDateModified);
+    txtBody->setPlainText(m_view.txtBody);
+}

@@ -1,0 +1,43 @@
+// The window's settings that outlive a run: its placement and the date display mode.
+
+#include "appinfo.h"
+#include "frmmain.h"
+#include "settingsstore.h"
+
+#include <QAction>
+
+namespace {
+
+const QString NoSection;
+const QString PlacementName = QStringLiteral("Window placement");
+const QString ShortDateName = QStringLiteral("Short Date");
+
+} // namespace
+
+void frmMain::LoadSettings()
+{
+    // The designed size, frame excluded: the size a window is given here.
+    const QSize designed = size();
+    SettingsStore store;
+    store.RestoreWindowPlacement(this, NoSection, PlacementName, AppInfo::current(), designed);
+    ShortDate =
+        store.ReadValue(NoSection, ShortDateName, SettingsStore::Boolean, AppInfo::current(), false)
+            .toBool();
+    mnuSettings[0]->setChecked(ShortDate);
+}
+
+void frmMain::SaveSettings()
+{
+    SettingsStore store;
+    store.SaveWindowPlacement(this, NoSection, PlacementName, AppInfo::current());
+    store.WriteValue(NoSection, ShortDateName, SettingsStore::Boolean, ShortDate,
+                     AppInfo::current());
+}
+
+void frmMain::mnuSettings_Click(int index)
+{
+    if (index != 0)
+        return;
+    ShortDate = !ShortDate;
+    mnuSettings[0]->setChecked(ShortDate);
+}

@@ -1,0 +1,22 @@
+#include "errorbox.h"
+
+#include "messagebox.h"
+#include "qverror.h"
+
+ErrorBox &ErrorBox::shared()
+{
+    static ErrorBox box;
+    return box;
+}
+
+int ErrorBox::Show(const QvError &errorState, int style, const QString &message) const
+{
+    return qvMessageBox(message, style, QString(), describe(errorState));
+}
+
+QString ErrorBox::describe(const QvError &errorState)
+{
+    return QStringLiteral("%1\nКод ошибки: %2")
+        .arg(errorState.description())
+        .arg(errorState.number());
+}

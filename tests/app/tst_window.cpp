@@ -1,0 +1,321 @@
+// The main window: layout, focus, read-only fields, menus, keys, help, dropping a file.
+
+#include "aboutbox.h"
+#include "appfixture.h"
+#include "modalanswerer.h"
+#include "qvreadme.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+QWidget *control(frmMain &window, const QString &name)
+{
+    const QMap<QString, QWidget *> controls{
+        {QStringLiteral("txtVersion"), window.txtVersion},
+        {QStringLiteral("txtDateCreated"), window.txtDateCreated},
+        {QStringLiteral("txtDateModified"), window.txtDateModified},
+        {QStringLiteral("txtBody"), window.txtBody},
+        {QStringLiteral("lblTag 0"), window.lblTag[0]},
+        {QStringLiteral("lblTag 1"), window.lblTag[1]},
+        {QStringLiteral("lblTag 2"), window.lblTag[2]}};
+    return controls.value(name);
+}
+
+QString textOf(QWidget *field)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(field))
+        return line->text();
+    return qobject_cast<QPlainTextEdit *>(field)->toPlainText();
+}
+
+// Receives the URLs that the desktop would be asked to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+const QStringList Fields{"txtVersion", "txtDateCreated", "txtDateModified", "txtBody"};
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QFile::remove(AppFixture::settingsFile()); }
+    void layout_data();
+    void layout();
+    void tabOrder();
+    void readOnlyFields_data();
+    void readOnlyFields();
+    void menuTree_data();
+    void menuTree();
+    void shortcuts_data();
+    void shortcuts();
+    void escape_data();
+    void escape();
+    void guideMissing();
+    void aboutIsOneBoxForTheRun();
+    void drop_data();
+    void drop();
+
+private:
+    AppFixture m_fixture;
+};
+
+void TestWindow::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips"); // an empty size: the label's own
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("lblTag 0") << "lblTag 0" << QRect(180, 165, 0, 0) << "Версия:";
+    QTest::newRow("txtVersion") << "txtVersion" << QRect(1140, 120, 4515, 375) << "";
+    QTest::newRow("lblTag 1") << "lblTag 1" << QRect(180, 645, 0, 0) << "Создан:";
+    QTest::newRow("txtDateCreated") << "txtDateCreated" << QRect(1140, 600, 4515, 375) << "";
+    QTest::newRow("lblTag 2") << "lblTag 2" << QRect(180, 1125, 0, 0) << "Изменён:";
+    QTest::newRow("txtDateModified") << "txtDateModified" << QRect(1140, 1080, 4515, 375) << "";
+    QTest::newRow("txtBody") << "txtBody" << QRect(120, 1560, 5535, 3015) << "";
+}
+
+void TestWindow::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    QFETCH(QString, caption);
+    const auto window = AppFixture::showWindow();
+    const auto px = [&](int value) {
+        return qRound(value * window->logicalDpiY() / 1440.0);
+    };
+    QWidget *widget = control(*window, name);
+    QCOMPARE(widget->pos(), QPoint(px(twips.left()), px(twips.top())));
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->size(), label->sizeHint());
+        QVERIFY(label->geometry().right() < px(1140));
+    } else {
+        QCOMPARE(widget->size(), QSize(px(twips.width()), px(twips.height())));
+    }
+    // The client area lies under the menu bar, at its designed size.
+    QCOMPARE(window->centralWidget()->size(), QSize(px(5775), px(4695)));
+    QCOMPARE(window->centralWidget()->y(), window->menuBar()->geometry().bottom() + 1);
+}
+
+void TestWindow::tabOrder()
+{
+    const auto window = AppFixture::showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCOMPARE(QApplication::focusWidget(), window->txtVersion);
+    for (const QString &next : Fields.mid(1) + Fields.first(1)) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control(*window, next));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), window->txtBody);
+}
+
+void TestWindow::readOnlyFields_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString &name : Fields)
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestWindow::readOnlyFields()
+{
+    QFETCH(QString, name);
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("note.vnt", sampleNote()));
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QWidget *field = control(*window, name);
+    const QString before = textOf(field);
+    QVERIFY(!before.isEmpty());
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("xyz"));
+    for (const auto key : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return})
+        QTest::keyClick(field, key);
+    QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(textOf(field), before);
+    // The caret still moves and selects, for copying.
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    const auto *line = qobject_cast<QLineEdit *>(field);
+    QCOMPARE(line ? line->selectedText() : window->txtBody->textCursor().selectedText(), before);
+    QCOMPARE(field->palette().color(QPalette::Base), window->palette().color(QPalette::Window));
+}
+
+void TestWindow::menuTree_data()
+{
+    QTest::addColumn<int>("menu");
+    QTest::addColumn<QString>("menuCaption");
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("caption"); // empty: a separator
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::newRow("File > Open") << 0 << "Файл" << 0 << "Открыть..." << QKeySequence(Qt::Key_F3);
+    QTest::newRow("File > separator") << 0 << "Файл" << 98 << "" << QKeySequence();
+    QTest::newRow("File > Exit") << 0 << "Файл" << 99 << "Выход\tEsc" << QKeySequence();
+    QTest::newRow("Settings > Short date")
+        << 1 << "Настройки" << 0 << "Короткая дата" << QKeySequence();
+    QTest::newRow("Help > Contents")
+        << 99 << "Справка" << 0 << "Содержание..." << QKeySequence(Qt::Key_F1);
+    QTest::newRow("Help > separator") << 99 << "Справка" << 1 << "" << QKeySequence();
+    QTest::newRow("Help > About") << 99 << "Справка" << 2 << "О программе..."
+                                  << QKeySequence(Qt::SHIFT | Qt::Key_F1);
+}
+
+void TestWindow::menuTree()
+{
+    QFETCH(int, menu);
+    QFETCH(QString, menuCaption);
+    QFETCH(int, item);
+    QFETCH(QString, caption);
+    QFETCH(QKeySequence, shortcut);
+    const auto window = AppFixture::showWindow();
+    QCOMPARE(window->mnuMain.keys(), QList<int>({0, 1, 99}));
+    QCOMPARE(window->mnuMain[menu]->title(), menuCaption);
+    const auto &items =
+        menu == 0 ? window->mnuFile : (menu == 1 ? window->mnuSettings : window->mnuHelp);
+    QCOMPARE(window->mnuMain[menu]->actions(), items.values());
+    QAction *action = items.value(item);
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->isSeparator(), caption.isEmpty());
+    QCOMPARE(action->text(), caption);
+    QCOMPARE(action->shortcut(), shortcut);
+    QCOMPARE(action->isCheckable(), menu == 1);
+
+    // Help at the right end of the bar, File and Settings at its left.
+    QMenuBar *bar = window->menuBar();
+    const QRect help = bar->actionGeometry(window->mnuMain[99]->menuAction());
+    const QRect settings = bar->actionGeometry(window->mnuMain[1]->menuAction());
+    QVERIFY(help.right() > bar->width() - 20 && help.left() > settings.right() + 20);
+    QVERIFY(bar->actionGeometry(window->mnuMain[0]->menuAction()).left() < 20);
+}
+
+void TestWindow::shortcuts_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("opens");
+    QTest::newRow("F3") << QKeySequence(Qt::Key_F3) << "txtBody"
+                        << "QFileDialog";
+    QTest::newRow("F1") << QKeySequence(Qt::Key_F1) << "txtDateCreated"
+                        << "guide";
+    QTest::newRow("Shift+F1") << QKeySequence(Qt::SHIFT | Qt::Key_F1) << "txtVersion"
+                              << "QMessageBox";
+}
+
+void TestWindow::shortcuts()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, field);
+    QFETCH(QString, opens);
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    const auto window = AppFixture::showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    control(*window, field)->setFocus();
+    ModalAnswerer answerer;
+    QTest::keySequence(control(*window, field), keys);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    QCOMPARE(answerer.seen.size(), opens == u"guide" ? 0 : 1);
+    QCOMPARE(catcher.urls.size(), opens == u"guide" ? 1 : 0);
+    if (opens == u"guide")
+        QVERIFY(catcher.urls[0].toLocalFile().endsWith(u"/quillet-guide.html"));
+    else
+        QCOMPARE(answerer.seen[0].className, opens);
+    QVERIFY(window->isVisible());
+}
+
+void TestWindow::escape_data()
+{
+    QTest::addColumn<QString>("field"); // empty: no field has the focus
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("closes");
+    for (const QString &field : Fields)
+        QTest::addRow("Esc in %s", qPrintable(field)) << field << 0 << true;
+    QTest::newRow("Esc, no field focused") << "" << 0 << true;
+    QTest::newRow("Shift+Esc") << "txtBody" << int(Qt::ShiftModifier) << false;
+    QTest::newRow("Ctrl+Esc") << "txtVersion" << int(Qt::ControlModifier) << false;
+    QTest::newRow("Alt+Esc") << "txtDateCreated" << int(Qt::AltModifier) << false;
+    QTest::newRow("Shift+Esc, no field focused") << "" << int(Qt::ShiftModifier) << false;
+}
+
+void TestWindow::escape()
+{
+    QFETCH(QString, field);
+    QFETCH(int, modifiers);
+    QFETCH(bool, closes);
+    const auto window = AppFixture::showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QWidget *target = control(*window, field);
+    if (target == nullptr) {
+        QApplication::focusWidget()->clearFocus();
+        target = window.get();
+    }
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(window->isVisible(), !closes);
+    // Closing saved the settings; an open window has saved nothing.
+    QCOMPARE(QFile::exists(AppFixture::settingsFile()), closes);
+}
+
+void TestWindow::guideMissing()
+{
+    ModalAnswerer answerer;
+    QVERIFY(!qvOpenReadMeFile({m_fixture.file("nowhere/guide.html")}));
+    QCOMPARE(answerer.seen.size(), 1);
+    QVERIFY(answerer.seen[0].text.contains(u"не найдено"));
+}
+
+void TestWindow::aboutIsOneBoxForTheRun()
+{
+    const auto window = AppFixture::showWindow();
+    ModalAnswerer answerer;
+    window->mnuHelp[2]->trigger();
+    window->mnuHelp[2]->trigger();
+    QCOMPARE(answerer.seen.size(), 2);
+    QCOMPARE(answerer.seen[0].widget.data(), static_cast<QWidget *>(AboutBox::shared().box()));
+    QCOMPARE(answerer.seen[1].widget, answerer.seen[0].widget);
+    QVERIFY(answerer.seen[0].text.contains(u"Quillet"));
+    QVERIFY(answerer.seen[0].text.contains(u"1.00.0004"));
+}
+
+void TestWindow::drop_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::newRow("one file") << 1;
+    QTest::newRow("two files") << 2;
+}
+
+void TestWindow::drop()
+{
+    QFETCH(int, files);
+    const QUrl note = QUrl::fromLocalFile(m_fixture.writeFile("dropped.vnt", sampleNote()));
+    const auto window = AppFixture::showWindow();
+    QMimeData data;
+    data.setUrls(QList<QUrl>(files, note));
+    QDragEnterEvent enter(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QCOMPARE(enter.isAccepted(), files == 1);
+    QDropEvent drop(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    QTest::qWait(20);
+    QCOMPARE(window->windowTitle(),
+             QString::fromUtf8(files == 1 ? "Quillet [dropped.vnt]" : "Quillet"));
+    // A drop is no pick in the open dialog: no folder is remembered.
+    QVERIFY(!QFile::exists(AppFixture::settingsFile()));
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
