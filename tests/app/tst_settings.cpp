@@ -97,7 +97,7 @@ void TestSettings::roundTrip()
 void TestSettings::corruptFile_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("binary garbage") << QByteArray("\x01\x02\xff\xfe[[[\n=\n\x00\x7f", 14);
+    QTest::newRow("binary garbage") << QByteArray("\x01\x02\xff\xfe[[[\n=\n\x00\x7f", 12);
     QTest::newRow("date mode not a Boolean") << QByteArray("[General]\nShort%20Date=banana\n");
     QTest::newRow("date mode a list") << QByteArray("[General]\nShort%20Date=true, false\n");
     QTest::newRow("placement not one")
