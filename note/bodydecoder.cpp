@@ -1,7 +1,6 @@
 #include "bodydecoder.h"
 
-#include "qvutf8.h"
-
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -24,33 +23,56 @@ inline int hexValue(char16_t c)
     return c < 128 ? HexValues[c] : -1;
 }
 
-constexpr const char *ReplacementCharacter = "\xEF\xBF\xBD";
+constexpr char ReplacementCharacter[] = "\xEF\xBF\xBD";
+// The most octets one UTF-16 unit of literal text can give: a replacement character (three) for
+// an unpaired high surrogate before it, then up to three of its own. A completed surrogate pair
+// gives four.
+constexpr qsizetype MaxOctetsPerUnit = 6;
 
-void appendUtf8(QByteArray &octets, char32_t code)
+// Returns the position after the written octets.
+char *writeUtf8(char *out, char32_t code)
 {
     if (code < 0x80) {
-        octets.append(static_cast<char>(code));
+        *out++ = static_cast<char>(code);
     } else if (code < 0x800) {
-        octets.append(static_cast<char>(0xC0 | (code >> 6)));
-        octets.append(static_cast<char>(0x80 | (code & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else if (code < 0x10000) {
-        octets.append(static_cast<char>(0xE0 | (code >> 12)));
-        octets.append(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        octets.append(static_cast<char>(0x80 | (code & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else {
-        octets.append(static_cast<char>(0xF0 | (code >> 18)));
-        octets.append(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        octets.append(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        octets.append(static_cast<char>(0x80 | (code & 0x3F)));
+        *out++ = static_cast<char>(0xF0 | (code >> 18));
+        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     }
+    return out;
 }
 
 } // namespace
 
 void BodyDecoder::reserve(qsizetype inputCharacters)
 {
-    // Escapes take three characters an octet; literal text is seldom more than a small part.
-    m_octets.reserve(m_octets.size() + inputCharacters / 3 + 16);
+    // Escapes take three characters an octet, and an octet gives at most one unit of text;
+    // literal text is seldom more than a small part.
+    m_text.reserve(inputCharacters / 3 + ChunkSize);
+}
+
+char *BodyDecoder::room(qsizetype count)
+{
+    if (m_octets.size() - m_used < count) {
+        flushOctets();
+        if (m_octets.size() < ChunkSize)
+            m_octets.resize(ChunkSize);
+    }
+    return m_octets.data() + m_used;
+}
+
+void BodyDecoder::flushOctets()
+{
+    m_text.append(QByteArrayView(m_octets.constData(), m_used));
+    m_used = 0;
 }
 
 void BodyDecoder::feed(QStringView piece)
@@ -59,15 +81,20 @@ void BodyDecoder::feed(QStringView piece)
     const char16_t *const end = p + piece.size();
     while (p < end) {
         // The common case, a run of whole escapes: "=" and two digits, then the next "=".
-        if (m_state == State::ElementStart) {
-            while (end - p >= 3) {
+        if (m_state == State::ElementStart && end - p >= 3 && p[2] == u'=') {
+            const qsizetype escapes = std::min<qsizetype>((end - p) / 3, ChunkSize);
+            char *const first = room(escapes);
+            char *const last = first + escapes;
+            char *out = first;
+            while (out < last) {
                 const int high = hexValue(p[0]);
                 const int low = hexValue(p[1]);
-                if (high < 0 || low < 0 || p[2] != u'=')
+                if ((high | low) < 0 || p[2] != u'=')
                     break;
-                m_octets.append(static_cast<char>(high * 16 + low));
+                *out++ = static_cast<char>(high << 4 | low);
                 p += 3;
             }
+            m_used += out - first;
             if (p == end)
                 break;
         }
@@ -85,6 +112,7 @@ void BodyDecoder::feed(QStringView piece)
                 flushFirstElement();
                 appendLiteral(QChar(c));
                 m_state = State::Literal;
+                p = appendPlainLiteral(p, end);
             }
             break;
         case State::ElementStart: {
@@ -102,15 +130,19 @@ void BodyDecoder::feed(QStringView piece)
             if (value < 0) {
                 m_state = State::Skipping;
             } else {
-                m_octets.append(static_cast<char>(m_highNibble * 16 + value));
+                *room(1) = static_cast<char>(m_highNibble * 16 + value);
+                ++m_used;
                 m_state = State::Literal;
             }
             break;
         }
         case State::Literal:
             appendLiteral(QChar(c));
+            p = appendPlainLiteral(p, end);
             break;
         case State::Skipping:
+            while (p < end && *p != u'=')
+                ++p;
             break;
         }
     }
@@ -121,12 +153,21 @@ void BodyDecoder::endElement()
     if (m_state == State::FirstElement) {
         const bool isOctet = m_firstLength == 2 && hexValue(m_first[0].unicode()) >= 0 &&
                              hexValue(m_first[1].unicode()) >= 0;
-        if (isOctet)
-            m_octets.append(static_cast<char>(hexValue(m_first[0].unicode()) * 16 +
-                                              hexValue(m_first[1].unicode())));
-        else
+        if (isOctet) {
+            *room(1) = static_cast<char>(hexValue(m_first[0].unicode()) * 16 +
+                                         hexValue(m_first[1].unicode()));
+            ++m_used;
+        } else {
             flushFirstElement();
+        }
         m_firstLength = 0;
+    }
+    // A surrogate pair never spans two elements: the high half left over is a character of its
+    // own, and must be written before the next element's octet.
+    if (m_pendingHighSurrogate != 0) {
+        std::copy_n(ReplacementCharacter, 3, room(3));
+        m_used += 3;
+        m_pendingHighSurrogate = 0;
     }
     m_state = State::ElementStart;
 }
@@ -141,34 +182,45 @@ void BodyDecoder::flushFirstElement()
 void BodyDecoder::appendLiteral(QChar c)
 {
     const char16_t u = c.unicode();
+    char *out = room(MaxOctetsPerUnit);
     if (m_pendingHighSurrogate != 0) {
         const char16_t high = m_pendingHighSurrogate;
         m_pendingHighSurrogate = 0;
         if (QChar::isLowSurrogate(u)) {
-            appendUtf8(m_octets, QChar::surrogateToUcs4(high, u));
+            m_used = writeUtf8(out, QChar::surrogateToUcs4(high, u)) - m_octets.constData();
             return;
         }
-        m_octets.append(ReplacementCharacter); // a high surrogate without its pair
+        out = std::copy_n(ReplacementCharacter, 3, out); // a high surrogate without its pair
     }
     if (QChar::isHighSurrogate(u))
         m_pendingHighSurrogate = u;
     else if (QChar::isLowSurrogate(u))
-        m_octets.append(ReplacementCharacter);
+        out = std::copy_n(ReplacementCharacter, 3, out);
     else
-        appendUtf8(m_octets, u);
+        out = writeUtf8(out, u);
+    m_used = out - m_octets.constData();
+}
+
+const char16_t *BodyDecoder::appendPlainLiteral(const char16_t *p, const char16_t *end)
+{
+    if (m_pendingHighSurrogate != 0)
+        return p;
+    // Room is made once for the run, at most three octets a unit.
+    const char16_t *const stop = p + std::min<qsizetype>(end - p, ChunkSize / 3);
+    char *out = room((stop - p) * 3);
+    while (p < stop && *p != u'=' && !QChar::isSurrogate(*p))
+        out = writeUtf8(out, *p++);
+    m_used = out - m_octets.constData();
+    return p;
 }
 
 QString BodyDecoder::finish()
 {
     endElement();
-    if (m_pendingHighSurrogate != 0) {
-        m_octets.append(ReplacementCharacter);
-        m_pendingHighSurrogate = 0;
-    }
-    QString text = qvUTF8ToUNICODE(m_octets);
+    flushOctets();
     m_octets.clear();
     m_state = State::FirstElement;
-    return text;
+    return m_text.finish();
 }
 
 QString DecodeBody(const QString &body)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include "qvutf8.h"
+
 // Decodes a note body written in quoted-printable escapes of UTF-8 octets.
 //
 // The body is split at every "=" into elements. An element that begins with two hexadecimal
@@ -32,9 +34,19 @@ private:
 
     void endElement();
     void appendLiteral(QChar c);
+    // Literal text from `p` on, up to the next "=" or surrogate; returns where it stopped.
+    const char16_t *appendPlainLiteral(const char16_t *p, const char16_t *end);
     void flushFirstElement();
+    // Room for `count` (at most ChunkSize) more octets; returns where the next one goes.
+    char *room(qsizetype count);
+    void flushOctets();
 
+    // Octets are gathered in a small buffer that stays in cache and handed to the UTF-8 decoder
+    // whenever it fills, so a large body is never held as octets as well as text.
+    static constexpr qsizetype ChunkSize = 16 * 1024;
     QByteArray m_octets;
+    qsizetype m_used = 0;
+    QvUtf8Decoder m_text;
     State m_state = State::FirstElement;
     int m_highNibble = 0;
     // The first element's characters while it may still be a two-digit octet.

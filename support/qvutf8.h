@@ -1,7 +1,38 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 // The octets decoded as UTF-8. An invalid sequence becomes U+FFFD; that is not a failure.
 QString qvUTF8ToUNICODE(QByteArrayView octets);
+
+// The same decoding for octets that arrive in pieces: the result is exactly qvUTF8ToUNICODE of
+// all the pieces joined, whatever the cuts. Lets a caller produce octets into a small buffer
+// that stays in cache instead of holding them all.
+class QvUtf8Decoder
+{
+public:
+    // A hint for the number of UTF-16 units to come, so the text is allocated once.
+    void reserve(qsizetype units);
+    void append(QByteArrayView octets);
+    [[nodiscard]] QString finish();
+
+private:
+    void appendWellFormedPrefix(QByteArrayView octets);
+    void startCollecting(QByteArrayView octets);
+    char16_t *room(qsizetype units);
+
+    // The text so far is the first m_length units of m_text.
+    QString m_text;
+    qsizetype m_length = 0;
+    // Octets have been seen: a byte-order mark is only special at the very start.
+    bool m_started = false;
+    // The start of a sequence cut by the end of the last piece.
+    char m_tail[4] = {};
+    int m_tailLength = 0;
+    // From the first ill-formed sequence on, the octets are kept and left to Qt's decoder, whose
+    // replacement rules are the reference.
+    bool m_collecting = false;
+    QByteArray m_rest;
+};

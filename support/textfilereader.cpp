@@ -1,6 +1,7 @@
 #include "textfilereader.h"
 
 #include "qverror.h"
+#include "qvutf8.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -12,6 +13,10 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr QByteArrayView Utf8ByteOrderMark("\xEF\xBB\xBF");
+// Large enough that a read costs little per byte, small enough to stay in cache.
+constexpr qsizetype ReadChunkSize = 1024 * 1024;
 
 QString systemMessage(int error)
 {
@@ -107,31 +112,56 @@ QString TextFileReader::ReadAllText(const QString &path) const
         failOpen(path, errno);
     checkType(path, info);
 
-    // Files such as those in /proc report no size, so read until the end, within the cap.
-    QByteArray bytes;
-    bytes.resize(qBound<qint64>(4096, qint64(info.st_size) + 1, MaxFileSize + 1));
-    qint64 used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (used > MaxFileSize)
+    // A UTF-8 file, by far the most common, is decoded chunk by chunk as it is read, so that a
+    // large one is never held as bytes and as text at once. Files such as those in /proc report
+    // no size, so read until the end, within the cap.
+    // A small file is read at once, in a buffer of its size and one byte more to see its end.
+    const qsizetype chunkSize = info.st_size > 0 && info.st_size < ReadChunkSize
+                                    ? qsizetype(info.st_size) + 1
+                                    : ReadChunkSize;
+    QByteArray chunk(chunkSize, Qt::Uninitialized);
+    qint64 total = 0;
+    const auto readChunk = [&] {
+        qsizetype used = 0;
+        while (used < chunk.size()) {
+            const ssize_t got =
+                ::read(file.get(), chunk.data() + used, size_t(chunk.size() - used));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw QvError(
+                    InputOutputError,
+                    QStringLiteral("Ошибка чтения файла: %1 (%2)").arg(path, systemMessage(errno)));
+            if (got == 0)
+                break;
+            used += got;
+            total += got;
+            if (total > MaxFileSize)
                 failTooLarge(path);
-            bytes.resize(qMin<qint64>(used * 2, MaxFileSize + 1));
         }
-        const ssize_t got = ::read(file.get(), bytes.data() + used, size_t(bytes.size() - used));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw QvError(
-                InputOutputError,
-                QStringLiteral("Ошибка чтения файла: %1 (%2)").arg(path, systemMessage(errno)));
-        if (got == 0)
-            break;
-        used += got;
+        return QByteArrayView(chunk.constData(), used);
+    };
+
+    QByteArrayView bytes = readChunk();
+    if (bytes.size() < chunk.size() || bytes.startsWith("\xFF\xFE") ||
+        bytes.startsWith("\xFE\xFF")) {
+        // Read whole: a file of one chunk, or UTF-16, which is rare enough to be decoded at once.
+        QByteArray all = bytes.toByteArray();
+        while (bytes.size() == chunk.size()) {
+            bytes = readChunk();
+            all.append(bytes);
+        }
+        return DecodeText(all);
     }
-    if (used > MaxFileSize)
-        failTooLarge(path);
-    bytes.truncate(used);
-    return DecodeText(bytes);
+    QvUtf8Decoder decoder;
+    decoder.reserve(qMax<qint64>(info.st_size, chunk.size()));
+    if (bytes.startsWith(Utf8ByteOrderMark))
+        bytes = bytes.sliced(Utf8ByteOrderMark.size());
+    while (!bytes.isEmpty()) {
+        decoder.append(bytes);
+        bytes = readChunk();
+    }
+    return decoder.finish();
 }
 
 QString TextFileReader::DecodeText(QByteArrayView bytes)
@@ -143,8 +173,8 @@ QString TextFileReader::DecodeText(QByteArrayView bytes)
             return m == static_cast<unsigned char>(b);
         });
     };
-    if (startsWith({0xEF, 0xBB, 0xBF}))
-        return QString::fromUtf8(bytes.sliced(3));
+    if (bytes.startsWith(Utf8ByteOrderMark))
+        return qvUTF8ToUNICODE(bytes.sliced(Utf8ByteOrderMark.size()));
     const auto decodeUtf16 = [bytes](QStringConverter::Encoding encoding) {
         QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
         return QString(decoder.decode(bytes.sliced(2)));
@@ -153,5 +183,5 @@ QString TextFileReader::DecodeText(QByteArrayView bytes)
         return decodeUtf16(QStringConverter::Utf16LE);
     if (startsWith({0xFE, 0xFF}))
         return decodeUtf16(QStringConverter::Utf16BE);
-    return QString::fromUtf8(bytes);
+    return qvUTF8ToUNICODE(bytes);
 }

@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Writes a note of a given size whose body is escaped the way phones write it.
+
+Every octet of the body is an escape (=XX), lines are at most 76 columns and end in a soft
+break ("="), and lines end in CR LF. The text is a deterministic mix of Russian and English
+sentences with hard line breaks, so the decoded body is realistic UTF-8 of one- and two-octet
+characters.
+
+    gen_note.py SIZE OUT      SIZE in bytes, or with a suffix K or M (binary units)
+"""
+
+import random
+import sys
+
+COLUMNS = 76
+ESCAPES_PER_LINE = (COLUMNS - 1) // 3  # the last column holds the soft break
+CRLF = b"\r\n"
+
+HEADER = (
+    b"BEGIN:VNOTE\r\n"
+    b"VERSION:1.1\r\n"
+    b"DCREATED:20130403T001940\r\n"
+    b"LAST-MODIFIED:20130705T183000\r\n"
+    b"BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=\r\n"
+)
+FOOTER = b"END:VNOTE\r\n"
+
+WORDS_RU = (
+    "купить хлеб молоко позвонить маме встреча в пятницу отчёт сдать до среды "
+    "забрать посылку на почте записаться к врачу оплатить счёт за свет список дел "
+    "на неделю не забыть зонтик день рождения подарок билеты на поезд"
+).split()
+WORDS_EN = (
+    "buy bread and milk call the printer meeting on friday send the report by "
+    "wednesday pick up the parcel book the dentist pay the power bill weekly list "
+    "remember the umbrella birthday present train tickets"
+).split()
+
+
+def sentences(rng):
+    """Endless UTF-8 text: sentences of either language, now and then a hard line break."""
+    while True:
+        words = WORDS_RU if rng.random() < 0.6 else WORDS_EN
+        sentence = " ".join(rng.choice(words) for _ in range(rng.randint(4, 12)))
+        ending = "\r\n" if rng.random() < 0.3 else " "
+        yield (sentence[0].upper() + sentence[1:] + "." + ending).encode("utf-8")
+
+
+def body_octets(rng, count):
+    """Exactly `count` octets of valid UTF-8 text."""
+    text = bytearray()
+    source = sentences(rng)
+    while len(text) < count:
+        text += next(source)
+    cut = count
+    while 0 < cut < len(text) and (text[cut] & 0xC0) == 0x80:  # never split a character
+        cut -= 1
+    return bytes(text[:cut]) + b" " * (count - cut)
+
+
+def escape_line(octets):
+    return "".join("=%02X" % b for b in octets).encode("ascii")
+
+
+def make_note(size):
+    """A note of exactly `size` bytes (at least a few hundred), all of it ASCII."""
+    room = size - len(HEADER) - len(FOOTER)
+    if room < 16:
+        raise ValueError("size too small for a note: %d" % size)
+    line_bytes = COLUMNS + len(CRLF)
+    full_lines = (room - len(CRLF)) // line_bytes
+    rest = room - full_lines * line_bytes
+    last_escapes = (rest - len(CRLF)) // 3
+    octets = body_octets(random.Random(20130403), full_lines * ESCAPES_PER_LINE + last_escapes)
+
+    parts = [HEADER]
+    for i in range(full_lines):
+        chunk = octets[i * ESCAPES_PER_LINE : (i + 1) * ESCAPES_PER_LINE]
+        parts.append(escape_line(chunk) + b"=" + CRLF)
+    if last_escapes > 0:
+        parts.append(escape_line(octets[full_lines * ESCAPES_PER_LINE :]) + CRLF)
+    parts.append(FOOTER)
+    # Bytes still left over become blank lines after the end marker, which the reader ignores.
+    used = sum(len(p) for p in parts)
+    parts.append(b"\n" * (size - used))
+    note = b"".join(parts)
+    assert len(note) == size, (len(note), size)
+    return note
+
+
+def parse_size(text):
+    units = {"K": 1024, "M": 1024 * 1024}
+    if text[-1:].upper() in units:
+        return int(text[:-1]) * units[text[-1].upper()]
+    return int(text)
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.stderr.write(__doc__)
+        return 2
+    with open(argv[2], "wb") as out:
+        out.write(make_note(parse_size(argv[1])))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

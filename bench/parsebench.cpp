@@ -1,0 +1,123 @@
+// Times ParseNote on whole notes held in memory, beside memcpy of the same bytes.
+//
+//     quillet-bench-parse [--min-seconds S] FILE...
+//
+// For each file, one line: "parse BYTES SECONDS_PER_PARSE memcpy SECONDS_PER_COPY faults N".
+// Each time is the fastest of repeated runs (at least five, and at least S seconds of runs in
+// all), which is the least disturbed by the other work on the machine; N is the page faults of
+// an average parse, the cost of the fresh memory it is given.
+
+#include "formatstamp.h"
+#include "messagesink.h"
+#include "noteview.h"
+#include "parsenote.h"
+#include "textfilereader.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <sys/resource.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class CountingSink : public MessageSink
+{
+public:
+    void showCritical(const QString &) override { ++rejected; }
+    int rejected = 0;
+};
+
+long minorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+template <typename Run> double fastestSeconds(Run &&run, double minSeconds)
+{
+    constexpr int MinRuns = 5;
+    double fastest = 1e30;
+    double total = 0;
+    for (int runs = 0; runs < MinRuns || total < minSeconds; ++runs) {
+        const auto start = Clock::now();
+        run();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        fastest = std::min(fastest, seconds);
+        total += seconds;
+    }
+    return fastest;
+}
+
+bool benchFile(const QString &path, double minSeconds)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const QString text = TextFileReader::DecodeText(bytes);
+
+    const DateDisplay display;
+    CountingSink sink;
+    qsizetype bodySize = 0;
+    const long faultsBefore = minorFaults();
+    int parses = 0;
+    const double parse = fastestSeconds(
+        [&] {
+            NoteView view;
+            if (ParseNote(text, view, display, sink))
+                bodySize = view.txtBody.size();
+            ++parses;
+        },
+        minSeconds);
+    const long faultsPerParse = (minorFaults() - faultsBefore) / parses;
+    if (sink.rejected != 0 || bodySize == 0) {
+        std::fprintf(stderr, "%s: not a note with a body\n", qPrintable(path));
+        return false;
+    }
+
+    std::vector<char> copy(size_t(bytes.size()));
+    const double memcpySeconds = fastestSeconds(
+        [&] {
+            std::memcpy(copy.data(), bytes.constData(), copy.size());
+            // Keep the copy observable so that it is not optimised away.
+            asm volatile("" : : "r"(copy.data()) : "memory");
+        },
+        minSeconds);
+
+    std::printf("parse %lld %.9f memcpy %.9f faults %ld\n", static_cast<long long>(bytes.size()),
+                parse, memcpySeconds, faultsPerParse);
+    std::fflush(stdout);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    double minSeconds = 1.0;
+    if (args.size() >= 2 && args.first() == u"--min-seconds") {
+        minSeconds = args.at(1).toDouble();
+        args = args.mid(2);
+    }
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: quillet-bench-parse [--min-seconds S] FILE...\n");
+        return 2;
+    }
+    bool ok = true;
+    for (const QString &path : args)
+        ok = benchFile(path, minSeconds) && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""The export job done in plain Python, as the yardstick for quillet-export --format json.
+
+Reads each note, checks its marker lines, takes VERSION, DCREATED and LAST-MODIFIED, joins the
+trimmed body lines and decodes them with the standard library's C decoder (binascii.a2b_qp),
+then prints the same JSON array. Exit status 0 when every note was accepted, 1 otherwise.
+
+    peer_export.py FILE...
+"""
+
+import binascii
+import datetime
+import json
+import re
+import sys
+
+BODY_MARKER = "BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:="
+STAMP = re.compile(r"^(\d{4})(\d{2})(\d{2})T(\d{2})(\d{2})(\d{2})$")
+
+
+def format_stamp(value):
+    match = STAMP.match(value)
+    if not match:
+        return value
+    try:
+        moment = datetime.datetime(*map(int, match.groups()), tzinfo=datetime.timezone.utc)
+    except ValueError:
+        return value
+    return moment.astimezone().strftime("%x, %X")
+
+
+def read_text(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    if data.startswith(b"\xef\xbb\xbf"):
+        return data[3:].decode("utf-8", "replace")
+    if data.startswith(b"\xff\xfe") or data.startswith(b"\xfe\xff"):
+        return data.decode("utf-16", "replace")
+    return data.decode("utf-8", "replace")
+
+
+def export(path):
+    note = {"file": path, "accepted": False, "title": "Quillet", "version": "",
+            "created": "", "modified": "", "body": "", "error": ""}
+    try:
+        text = read_text(path)
+    except OSError as failure:
+        sys.stderr.write("%s: %s\n" % (path, failure.strerror))
+        note["error"] = path + "\n\nНе удалось прочесть файл."
+        return note
+    lines = text.replace("\r\n", "\r").replace("\n", "\r").strip("\r\n").split("\r")
+    if lines[0] != "BEGIN:VNOTE" or len(lines) < 2:
+        note["error"] = 'Маркер "BEGIN:VNOTE" не был найден. Файл некорректен.'
+        return note
+    if lines[-1] != "END:VNOTE":
+        note["error"] = 'Маркер "END:VNOTE" не был найден. Файл некорректен.'
+        return note
+    inner = lines[1:-1]
+    for index, raw in enumerate(inner):
+        line = raw.strip(" \t").upper()
+        if line.startswith("VERSION:"):
+            line = line[8:]
+            note["version"] = line
+        elif line.startswith("DCREATED:"):
+            line = line[9:]
+            note["created"] = format_stamp(line)
+        elif line.startswith("LAST-MODIFIED:"):
+            line = line[14:]
+            note["modified"] = format_stamp(line)
+        if line == BODY_MARKER:
+            # a2b_qp removes the soft breaks ("=" at a line's end) itself.
+            joined = "\n".join(l.strip(" \t") for l in inner[index + 1:])
+            octets = binascii.a2b_qp(joined.encode("utf-8", "surrogatepass"))
+            note["body"] = octets.decode("utf-8", "replace")
+            break
+    note["accepted"] = True
+    note["title"] = "Quillet [%s]" % path.rsplit("/", 1)[-1]
+    return note
+
+
+def main(paths):
+    if not paths:
+        sys.stderr.write(__doc__)
+        return 2
+    notes = [export(path) for path in paths]
+    sys.stdout.write(json.dumps(notes, ensure_ascii=False, indent=2) + "\n")
+    return 0 if all(note["accepted"] for note in notes) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,50 @@
+#include "shownprobe.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QWidget>
+
+#include <cstdio>
+#include <ctime>
+
+ShownProbe::ShownProbe(QWidget *widget, std::function<bool()> ready)
+    : QObject(widget), m_widget(widget), m_ready(std::move(ready))
+{
+    widget->installEventFilter(this);
+}
+
+void ShownProbe::report()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    // The peak of this program's own memory: getrusage's maxrss would carry over the peak of the
+    // process that started it, across exec.
+    long peakKilobytes = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                peakKilobytes = line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    std::printf("shown %lld maxrss %ld\n",
+                static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec, peakKilobytes);
+    std::fflush(stdout);
+}
+
+bool ShownProbe::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_widget && event->type() == QEvent::Paint && !m_reported && m_ready()) {
+        m_reported = true;
+        // After this paint has been done and flushed to the screen: the next turn of the loop.
+        QMetaObject::invokeMethod(this, "finish", Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ShownProbe::finish()
+{
+    report();
+    QCoreApplication::exit(0);
+}

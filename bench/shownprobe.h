@@ -1,0 +1,34 @@
+#pragma once
+
+// For the start-up benchmarks: reports the moment a widget has first been painted, then ends the
+// program. The time is CLOCK_MONOTONIC in nanoseconds, so that the caller can subtract the moment
+// it started the process; the peak resident memory (VmHWM, in KiB) comes with it.
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+class ShownProbe : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Watches `widget` once `ready` says that what is to be shown is in place.
+    ShownProbe(QWidget *widget, std::function<bool()> ready);
+
+    // "shown NS maxrss KB" on standard output.
+    static void report();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void finish();
+
+private:
+    QWidget *m_widget;
+    std::function<bool()> m_ready;
+    bool m_reported = false;
+};

@@ -1,0 +1,34 @@
+// The reader's bytes-to-text decoding on any bytes, against Qt's own decoders; and the UTF-8
+// decoder behind it, whole and in pieces cut at arbitrary places, against QString::fromUtf8.
+
+#include "fuzzcheck.h"
+#include "qvutf8.h"
+#include "reference.h"
+#include "textfilereader.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+
+    QString text;
+    fuzzcheck::withinTime([&] { text = TextFileReader::DecodeText(bytes); });
+    fuzzcheck::expectEqual(text, referenceDecodeText(bytes), "DecodeText against Qt");
+
+    const QString expected = QString::fromUtf8(bytes);
+    fuzzcheck::expectEqual(qvUTF8ToUNICODE(bytes), expected, "qvUTF8ToUNICODE against Qt");
+
+    std::uint32_t seed = std::uint32_t(size) * 2654435761u;
+    for (const char octet : bytes.first(qMin<qsizetype>(bytes.size(), 8)))
+        seed = seed * 31 + static_cast<unsigned char>(octet);
+    QvUtf8Decoder decoder;
+    for (qsizetype at = 0; at < bytes.size();) {
+        seed = seed * 1103515245u + 12345u;
+        const qsizetype length = qMin<qsizetype>((seed >> 16) % 8, bytes.size() - at);
+        decoder.append(QByteArrayView(bytes).sliced(at, length));
+        at += length;
+    }
+    fuzzcheck::expectEqual(decoder.finish(), expected, "pieces against Qt");
+    return 0;
+}

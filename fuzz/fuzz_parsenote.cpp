@@ -1,0 +1,68 @@
+// ParseNote into a NoteView, on any bytes read as a note file would be, against the plain
+// step-by-step parser.
+
+#include "fuzzcheck.h"
+#include "messagesink.h"
+#include "parsenote.h"
+#include "reference.h"
+#include "textfilereader.h"
+
+#include <QStringList>
+
+namespace {
+
+class RecordingSink : public MessageSink
+{
+public:
+    void showCritical(const QString &message) override { messages.append(message); }
+    QStringList messages;
+};
+
+DateDisplay display(bool shortDate)
+{
+    DateDisplay display;
+    display.shortDate = shortDate;
+    display.locale = QLocale(QLocale::Russian, QLocale::Russia);
+    display.zone = QTimeZone("Europe/Berlin");
+    return display;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    const QString text =
+        TextFileReader::DecodeText(QByteArrayView(reinterpret_cast<const char *>(data), size));
+    static const DateDisplay longDates = display(false);
+    static const DateDisplay shortDates = display(true);
+    const DateDisplay &dates = size % 2 == 0 ? longDates : shortDates;
+
+    NoteView view;
+    RecordingSink sink;
+    bool accepted = false;
+    fuzzcheck::withinTime([&] {
+        view = NoteView();
+        sink.messages.clear();
+        accepted = ParseNote(text, view, dates, sink);
+    });
+
+    NoteView expected;
+    const QString message = referenceParseNote(text, expected, dates);
+    if (accepted != message.isNull())
+        fuzzcheck::fail("accepted or rejected against the reference", message);
+    if (!accepted) {
+        if (!(view == NoteView()))
+            fuzzcheck::fail("a rejected note wrote to the view");
+        if (sink.messages != QStringList{message})
+            fuzzcheck::fail("wrong message for a rejected note", sink.messages.join(u'|'));
+        return 0;
+    }
+    if (!sink.messages.isEmpty())
+        fuzzcheck::fail("a message for an accepted note", sink.messages.join(u'|'));
+    fuzzcheck::expectEqual(view.title, NoteView::emptyTitle(), "title");
+    fuzzcheck::expectEqual(view.txtVersion, expected.txtVersion, "txtVersion");
+    fuzzcheck::expectEqual(view.txtDateCreated, expected.txtDateCreated, "txtDateCreated");
+    fuzzcheck::expectEqual(view.txtDateModified, expected.txtDateModified, "txtDateModified");
+    fuzzcheck::expectEqual(view.txtBody, expected.txtBody, "txtBody");
+    return 0;
+}

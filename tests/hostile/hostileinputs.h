@@ -1,0 +1,71 @@
+#pragma once
+
+// Hostile inputs for the note reading, and what reading each one must give. Shared by the tests
+// of the library and of quillet-export, which must both come to the same outcome.
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QString>
+
+#include <optional>
+
+enum class HostileInput {
+    Missing,
+    Directory,
+    Fifo,
+    Socket,
+    DevNull,
+    DevZero,
+    DevUrandom,
+    ProcFile,
+    Unreadable,
+    Empty,
+    Garbage,
+    GarbageAfterBegin,
+    InvalidUtf8,
+    Utf16LittleEndian,
+    Utf16BigEndian,
+    Utf16LoneSurrogate,
+    Utf16OddLength,
+    LongLine,
+    LongBodyLine,
+    LongVersionLine,
+    ManyProperties,
+    ManyVersions,
+    ManyBodyLines,
+    OverCap,
+    AtCap,
+    PathWithBlanks,
+    PathWithQuotes,
+    PathNonAscii,
+    PathWithNewline,
+};
+
+// Declares the columns and adds one row per hostile input:
+//   input (HostileInput); readFailure (int: TextFileReader::Failure, 0 when the read works);
+//   why (QString: part of the failure's description); message (QString: the parser's message
+//   for a rejected note, empty when accepted); version, body (QString: the fields shown).
+void addHostileRows();
+
+// Makes the input under `dir` and returns its path.
+QString makeHostileInput(HostileInput input, const QString &dir);
+
+// Releases a reader that is stuck opening or reading `path`, if it is a FIFO.
+void unblockFifo(const QString &path);
+
+// What a note file looks like from outside: whether it is there, its bytes and times. Reading it
+// must leave all of it as it was.
+struct FileState
+{
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    QByteArray sha256; // regular files only
+
+    static FileState of(const QString &path);
+    bool operator==(const FileState &other) const = default;
+};
+char *toString(const FileState &state); // for QCOMPARE
+
+Q_DECLARE_METATYPE(HostileInput)

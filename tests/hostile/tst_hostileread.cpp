@@ -1,0 +1,172 @@
+#include "hostileinputs.h"
+#include "messagesink.h"
+#include "parsenote.h"
+#include "qverror.h"
+#include "textfilereader.h"
+
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <future>
+#include <thread>
+#include <unistd.h>
+
+// Hostile files through the reader and the parser, as the viewer loads them.
+class TestHostileRead : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hostileFile_data() { addHostileRows(); }
+    void hostileFile();
+    void readInPieces_data();
+    void readInPieces();
+
+private:
+    struct Read
+    {
+        bool finished = false;
+        QString text;
+        int failure = 0;
+        QString description;
+    };
+    static Read readWithin(const QString &path, std::chrono::seconds limit);
+};
+
+namespace {
+
+class RecordingSink : public MessageSink
+{
+public:
+    void showCritical(const QString &message) override { messages.append(message); }
+    QStringList messages;
+};
+
+constexpr qsizetype ReadChunk = 1024 * 1024; // the size the reader reads at a time
+
+} // namespace
+
+// Reads on another thread, so that a read that blocks fails the test instead of hanging it.
+TestHostileRead::Read TestHostileRead::readWithin(const QString &path, std::chrono::seconds limit)
+{
+    auto result = std::make_shared<Read>();
+    std::packaged_task<void()> task([path, result] {
+        try {
+            result->text = TextFileReader::shared().ReadAllText(path);
+        } catch (const QvError &error) {
+            result->failure = error.number();
+            result->description = error.description();
+        }
+    });
+    std::future<void> done = task.get_future();
+    std::thread reader(std::move(task));
+    if (done.wait_for(limit) != std::future_status::ready) {
+        unblockFifo(path);
+        if (done.wait_for(limit) != std::future_status::ready) {
+            reader.detach(); // stuck for good: leave it, the test has failed
+            return {};
+        }
+        reader.join();
+        return {}; // it finished only once a writer appeared: it blocked
+    }
+    reader.join();
+    Read read = *result;
+    read.finished = true;
+    return read;
+}
+
+void TestHostileRead::hostileFile()
+{
+    QFETCH(HostileInput, input);
+    QFETCH(int, readFailure);
+    QFETCH(QString, why);
+    QFETCH(QString, message);
+    QFETCH(QString, version);
+    QFETCH(QString, body);
+    if (input == HostileInput::Unreadable && ::geteuid() == 0)
+        QSKIP("Running as root, whom permission bits do not stop from reading.");
+
+    const QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = makeHostileInput(input, dir.path());
+    const bool ours = path.startsWith(dir.path());
+    const FileState before = FileState::of(path);
+
+    const Read read = readWithin(path, std::chrono::seconds(20));
+    QVERIFY2(read.finished, "the read blocked");
+    QCOMPARE(read.failure, readFailure);
+    if (readFailure != 0) {
+        QVERIFY2(read.description.contains(why), qPrintable(read.description));
+        QVERIFY2(read.description.contains(path), qPrintable(read.description));
+    } else {
+        NoteView view;
+        RecordingSink sink;
+        const DateDisplay display;
+        const bool accepted = ParseNote(read.text, view, display, sink);
+        QCOMPARE(accepted, message.isEmpty());
+        QCOMPARE(sink.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        if (!accepted)
+            QCOMPARE(view, NoteView()); // nothing written for a rejected note
+        QCOMPARE(view.txtVersion, version);
+        QCOMPARE(view.txtBody, body);
+        QCOMPARE(view.title, NoteView::emptyTitle());
+    }
+    if (ours)
+        QCOMPARE(FileState::of(path), before);
+}
+
+// Files larger than one read of the reader, cut at awkward places: the text must be what the
+// whole file decoded at once gives.
+void TestHostileRead::readInPieces_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    const QByteArray filler(ReadChunk - 1, 'a');
+    const auto utf8 = [](const QByteArray &bytes) {
+        return QString::fromUtf8(bytes);
+    };
+    const QByteArray twoOctets = filler + "\xD0\x96" + QByteArray(100, 'b');
+    QTest::newRow("a two-octet character across reads") << twoOctets << utf8(twoOctets);
+    const QByteArray fourOctets = filler.chopped(1) + "\xF0\x9F\x98\x80" + "b";
+    QTest::newRow("a four-octet character across reads") << fourOctets << utf8(fourOctets);
+    const QByteArray cut = filler + "\xD0" + "b\xE2\x82" + "c";
+    QTest::newRow("a cut sequence at the end of a read") << cut << utf8(cut);
+    const QByteArray broken = filler + "\xE2\x82" + "c" + QByteArray(10, 'd');
+    QTest::newRow("a sequence cut by a read and broken after it") << broken << utf8(broken);
+    const QByteArray stray = filler + "a\x80\xBF" + QByteArray(ReadChunk, 'c') + "\xFF";
+    QTest::newRow("stray octets after a whole read") << stray << utf8(stray);
+    const QByteArray markInside = filler + "\xEF\xBB\xBF" + "b";
+    QTest::newRow("a byte-order mark across reads is a character")
+        << markInside << utf8(markInside);
+    const QByteArray marked = "\xEF\xBB\xBF" + filler + "\xD0\x96";
+    QTest::newRow("a byte-order mark before a large file") << marked << utf8(marked.mid(3));
+    const QByteArray exact(ReadChunk, 'x');
+    QTest::newRow("exactly one read") << exact << utf8(exact);
+    const QByteArray oneMore(ReadChunk + 1, 'x');
+    QTest::newRow("one byte more than a read") << oneMore << utf8(oneMore);
+    QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+    const QByteArray wide = "\xFF\xFE" + QByteArray(ReadChunk + 3, '\x04'); // odd: ends cut
+    QTest::newRow("UTF-16 larger than one read") << wide << QString(decoder.decode(wide.mid(2)));
+}
+
+void TestHostileRead::readInPieces()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("large.vnt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+    const QString read = TextFileReader::shared().ReadAllText(path);
+    QCOMPARE(read.size(), text.size());
+    QVERIFY(read == text);
+}
+
+QTEST_GUILESS_MAIN(TestHostileRead)
+#include "tst_hostileread.moc"
