@@ -3,21 +3,50 @@
 #include "appinfo.h"
 #include "qverror.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
 // The number of a failure to write a file.
 constexpr int FileAccessError = 75;
 
-std::unique_ptr<QSettings> openSettings(const AppInfo &app)
+// Where QSettings keeps the user's INI file for this program.
+QString settingsPath(const AppInfo &app)
 {
     const QString company = app.companyName.isEmpty() ? app.productName : app.companyName;
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, company,
-                                       app.productName);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+           company + u'/' + app.productName + QStringLiteral(".ini");
+}
+
+// QSettings reads its file as soon as it is made, and reading a FIFO waits for a writer that
+// never comes; so anything but a regular file in that place is never handed to it.
+bool isUsable(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+// The settings, or nothing when the file's place holds something that is not a file.
+std::unique_ptr<QSettings> openSettings(const AppInfo &app)
+{
+    const QString path = settingsPath(app);
+    if (!isUsable(path))
+        return nullptr;
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+QVariant readSetting(const AppInfo &app, const QString &key)
+{
+    const auto settings = openSettings(app);
+    return settings ? settings->value(key) : QVariant();
 }
 
 QString keyOf(const QString &section, const QString &name)
@@ -33,15 +62,18 @@ void checkKind(int kind)
         throw QvError(QvInvalidArgument, QStringLiteral("Неизвестный вид параметра: %1").arg(kind));
 }
 
-void store(QSettings &settings, const QString &key, const QVariant &value)
+void store(const AppInfo &app, const QString &key, const QVariant &value)
 {
-    settings.setValue(key, value);
-    settings.sync();
+    const auto settings = openSettings(app);
     // A format error only says that the old file was damaged; it has been rewritten whole.
-    if (settings.status() == QSettings::AccessError)
+    if (settings) {
+        settings->setValue(key, value);
+        settings->sync();
+    }
+    if (!settings || settings->status() == QSettings::AccessError)
         throw QvError(
             FileAccessError,
-            QStringLiteral("Не удалось сохранить настройки в файл %1").arg(settings.fileName()));
+            QStringLiteral("Не удалось сохранить настройки в файл %1").arg(settingsPath(app)));
 }
 
 QVariant toBoolean(const QVariant &stored)
@@ -101,7 +133,7 @@ QVariant SettingsStore::ReadValue(const QString &section, const QString &name, i
 {
     const QString key = keyOf(section, name);
     checkKind(kind);
-    const QVariant value = convert(openSettings(app)->value(key), kind);
+    const QVariant value = convert(readSetting(app, key), kind);
     return value.isValid() ? value : defaultValue;
 }
 
@@ -113,7 +145,7 @@ void SettingsStore::WriteValue(const QString &section, const QString &name, int 
     if (!converted.isValid())
         throw QvError(QvInvalidArgument,
                       QStringLiteral("Значение параметра \"%1\" не подходит к его виду").arg(name));
-    store(*openSettings(app), key, converted);
+    store(app, key, converted);
 }
 
 void SettingsStore::SaveWindowPlacement(const QWidget *window, const QString &section,
@@ -121,7 +153,7 @@ void SettingsStore::SaveWindowPlacement(const QWidget *window, const QString &se
 {
     if (window == nullptr)
         throw QvError(QvInvalidArgument, QStringLiteral("SaveWindowPlacement: окно не задано"));
-    store(*openSettings(app), keyOf(section, name), window->saveGeometry());
+    store(app, keyOf(section, name), window->saveGeometry());
 }
 
 void SettingsStore::RestoreWindowPlacement(QWidget *window, const QString &section,
@@ -130,7 +162,7 @@ void SettingsStore::RestoreWindowPlacement(QWidget *window, const QString &secti
 {
     if (window == nullptr)
         throw QvError(QvInvalidArgument, QStringLiteral("RestoreWindowPlacement: окно не задано"));
-    const QVariant stored = openSettings(app)->value(keyOf(section, name));
+    const QVariant stored = readSetting(app, keyOf(section, name));
     if (stored.typeId() == QMetaType::QByteArray && window->restoreGeometry(stored.toByteArray()))
         return;
     window->resize(defaultSize);
@@ -138,5 +170,5 @@ void SettingsStore::RestoreWindowPlacement(QWidget *window, const QString &secti
 
 QString SettingsStore::fileName(const AppInfo &app)
 {
-    return openSettings(app)->fileName();
+    return settingsPath(app);
 }

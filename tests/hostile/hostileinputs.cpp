@@ -303,3 +303,14 @@ char *toString(const FileState &state)
                        .toUtf8()
                        .constData());
 }
+
+HostileCase fetchHostileCase()
+{
+    QFETCH(HostileInput, input);
+    QFETCH(int, readFailure);
+    QFETCH(QString, why);
+    QFETCH(QString, message);
+    QFETCH(QString, version);
+    QFETCH(QString, body);
+    return {input, readFailure, why, message, version, body};
+}

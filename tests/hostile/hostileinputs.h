@@ -47,6 +47,18 @@ enum class HostileInput {
 //   for a rejected note, empty when accepted); version, body (QString: the fields shown).
 void addHostileRows();
 
+// The current row of that table, inside a test function.
+struct HostileCase
+{
+    HostileInput input;
+    int readFailure;
+    QString why;
+    QString message;
+    QString version;
+    QString body;
+};
+HostileCase fetchHostileCase();
+
 // Makes the input under `dir` and returns its path.
 QString makeHostileInput(HostileInput input, const QString &dir);
 

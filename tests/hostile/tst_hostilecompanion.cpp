@@ -23,12 +23,7 @@ private slots:
 
 void TestHostileCompanion::hostileFile()
 {
-    QFETCH(HostileInput, input);
-    QFETCH(int, readFailure);
-    QFETCH(QString, why);
-    QFETCH(QString, message);
-    QFETCH(QString, version);
-    QFETCH(QString, body);
+    const auto [input, readFailure, why, message, version, body] = fetchHostileCase();
     if (input == HostileInput::Unreadable && ::geteuid() == 0)
         QSKIP("Running as root, whom permission bits do not stop from reading.");
 

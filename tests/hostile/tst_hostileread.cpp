@@ -79,12 +79,7 @@ TestHostileRead::Read TestHostileRead::readWithin(const QString &path, std::chro
 
 void TestHostileRead::hostileFile()
 {
-    QFETCH(HostileInput, input);
-    QFETCH(int, readFailure);
-    QFETCH(QString, why);
-    QFETCH(QString, message);
-    QFETCH(QString, version);
-    QFETCH(QString, body);
+    const auto [input, readFailure, why, message, version, body] = fetchHostileCase();
     if (input == HostileInput::Unreadable && ::geteuid() == 0)
         QSKIP("Running as root, whom permission bits do not stop from reading.");
 
