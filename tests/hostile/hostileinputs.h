@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QMetaType>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <optional>
 
@@ -77,6 +78,21 @@ struct FileState
 
     static FileState of(const QString &path);
     bool operator==(const FileState &other) const = default;
+};
+
+// A hostile input made in a fresh folder, with the state its file had before the test.
+struct HostileFile
+{
+    explicit HostileFile(HostileInput input)
+        : path(makeHostileInput(input, dir.path())), ours(path.startsWith(dir.path())),
+          before(FileState::of(path))
+    {
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    bool ours; // made here, rather than a device or other file of the system
+    FileState before;
 };
 char *toString(const FileState &state); // for QCOMPARE
 

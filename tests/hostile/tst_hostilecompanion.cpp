@@ -27,11 +27,9 @@ void TestHostileCompanion::hostileFile()
     if (input == HostileInput::Unreadable && ::geteuid() == 0)
         QSKIP("Running as root, whom permission bits do not stop from reading.");
 
-    const QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = makeHostileInput(input, dir.path());
-    const bool ours = path.startsWith(dir.path());
-    const FileState before = FileState::of(path);
+    const HostileFile file(input);
+    QVERIFY(file.dir.isValid());
+    const auto &[dir, path, ours, before] = file;
 
     QProcess process;
     process.start(QStringLiteral(QUILLET_EXPORT_PATH),

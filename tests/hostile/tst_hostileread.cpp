@@ -83,11 +83,9 @@ void TestHostileRead::hostileFile()
     if (input == HostileInput::Unreadable && ::geteuid() == 0)
         QSKIP("Running as root, whom permission bits do not stop from reading.");
 
-    const QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = makeHostileInput(input, dir.path());
-    const bool ours = path.startsWith(dir.path());
-    const FileState before = FileState::of(path);
+    const HostileFile file(input);
+    QVERIFY(file.dir.isValid());
+    const auto &[dir, path, ours, before] = file;
 
     const Read read = readWithin(path, std::chrono::seconds(20));
     QVERIFY2(read.finished, "the read blocked");
