@@ -7,6 +7,7 @@
 #include "messagebox.h"
 #include "openfiledialog.h"
 #include "parsenote.h"
+#include "qvattempt.h"
 #include "qverror.h"
 #include "qvtext.h"
 #include "settingsstore.h"
@@ -23,15 +24,6 @@ namespace {
 
 const QString OpenSection = QStringLiteral("OFN Paths");
 const QString LastDirectoryName = QStringLiteral("Last open VNT directory");
-
-// A failure in a step of a load ends that step only.
-template <typename Step> void attempt(Step &&step) noexcept
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
 
 } // namespace
 
@@ -68,7 +60,7 @@ void frmMain::OpenWithDialog()
 
 void frmMain::LoadNoteFile(QString path)
 {
-    attempt([this] { ClearView(); });
+    qvAttempt([this] { ClearView(); });
 
     QString text;
     for (;;) {
@@ -85,7 +77,7 @@ void frmMain::LoadNoteFile(QString path)
             break;
 
         int answer = IdCancel;
-        attempt([&] {
+        qvAttempt([&] {
             answer =
                 ErrorBox::shared().Show(*failure, MsgBoxStyle::RetryCancel | MsgBoxStyle::Critical,
                                         path + QStringLiteral("\n\nНе удалось прочесть файл."));
@@ -95,17 +87,17 @@ void frmMain::LoadNoteFile(QString path)
     }
 
     bool accepted = false;
-    attempt([&] {
+    qvAttempt([&] {
         BoxMessageSink messages(this);
         DateDisplay display;
         display.shortDate = ShortDate;
         accepted = ParseNote(text, m_view, display, messages);
     });
     if (accepted) {
-        attempt([&] { m_view.title = NoteView::titleFor(path); });
-        attempt([this] { showView(); });
+        qvAttempt([&] { m_view.title = NoteView::titleFor(path); });
+        qvAttempt([this] { showView(); });
     } else {
-        attempt([this] { ClearView(); });
+        qvAttempt([this] { ClearView(); });
     }
 }
 

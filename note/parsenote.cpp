@@ -2,6 +2,7 @@
 
 #include "bodydecoder.h"
 #include "linesplitter.h"
+#include "qvattempt.h"
 #include "qvtext.h"
 
 namespace {
@@ -16,15 +17,6 @@ constexpr QStringView BodyMarker = u"BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABL
 bool isLineBreak(QChar c)
 {
     return c == u'\r' || c == u'\n';
-}
-
-// Each step of the parse that fails is skipped, and the parse goes on with the next.
-template <typename Step> void attempt(Step &&step) noexcept
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
 }
 
 // The text between the marker lines, without the line breaks next to them. Works on the raw
@@ -93,11 +85,11 @@ bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
     LineSplitter splitter(betweenMarkers(note));
     for (QStringView rawLine; splitter.next(rawLine);) {
         QString line;
-        attempt([&] { line = qvTrimEx(rawLine).toString().toUpper(); });
+        qvAttempt([&] { line = qvTrimEx(rawLine).toString().toUpper(); });
         if (line.isNull())
             line = rawLine.toString();
 
-        attempt([&] {
+        qvAttempt([&] {
             if (line.startsWith(VersionPrefix)) {
                 line = qvCutLeft(line, VersionPrefix.size());
                 view.txtVersion = line;

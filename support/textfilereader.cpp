@@ -15,6 +15,8 @@
 namespace {
 
 constexpr QByteArrayView Utf8ByteOrderMark("\xEF\xBB\xBF");
+constexpr QByteArrayView Utf16LeByteOrderMark("\xFF\xFE");
+constexpr QByteArrayView Utf16BeByteOrderMark("\xFE\xFF");
 // Large enough that a read costs little per byte, small enough to stay in cache.
 constexpr qsizetype ReadChunkSize = 1024 * 1024;
 
@@ -113,9 +115,9 @@ QString TextFileReader::ReadAllText(const QString &path) const
     checkType(path, info);
 
     // A UTF-8 file, by far the most common, is decoded chunk by chunk as it is read, so that a
-    // large one is never held as bytes and as text at once. Files such as those in /proc report
+    // large one is never held as bytes and as text at once. A small file is read at once, in a
+    // buffer of its size and one byte more to see its end. Files such as those in /proc report
     // no size, so read until the end, within the cap.
-    // A small file is read at once, in a buffer of its size and one byte more to see its end.
     const qsizetype chunkSize = info.st_size > 0 && info.st_size < ReadChunkSize
                                     ? qsizetype(info.st_size) + 1
                                     : ReadChunkSize;
@@ -143,8 +145,8 @@ QString TextFileReader::ReadAllText(const QString &path) const
     };
 
     QByteArrayView bytes = readChunk();
-    if (bytes.size() < chunk.size() || bytes.startsWith("\xFF\xFE") ||
-        bytes.startsWith("\xFE\xFF")) {
+    if (bytes.size() < chunk.size() || bytes.startsWith(Utf16LeByteOrderMark) ||
+        bytes.startsWith(Utf16BeByteOrderMark)) {
         // Read whole: a file of one chunk, or UTF-16, which is rare enough to be decoded at once.
         QByteArray all = bytes.toByteArray();
         while (bytes.size() == chunk.size()) {
@@ -166,22 +168,15 @@ QString TextFileReader::ReadAllText(const QString &path) const
 
 QString TextFileReader::DecodeText(QByteArrayView bytes)
 {
-    const auto startsWith = [bytes](std::initializer_list<unsigned char> mark) {
-        if (bytes.size() < qsizetype(mark.size()))
-            return false;
-        return std::equal(mark.begin(), mark.end(), bytes.begin(), [](unsigned char m, char b) {
-            return m == static_cast<unsigned char>(b);
-        });
-    };
     if (bytes.startsWith(Utf8ByteOrderMark))
         return qvUTF8ToUNICODE(bytes.sliced(Utf8ByteOrderMark.size()));
     const auto decodeUtf16 = [bytes](QStringConverter::Encoding encoding) {
         QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
         return QString(decoder.decode(bytes.sliced(2)));
     };
-    if (startsWith({0xFF, 0xFE}))
+    if (bytes.startsWith(Utf16LeByteOrderMark))
         return decodeUtf16(QStringConverter::Utf16LE);
-    if (startsWith({0xFE, 0xFF}))
+    if (bytes.startsWith(Utf16BeByteOrderMark))
         return decodeUtf16(QStringConverter::Utf16BE);
     return qvUTF8ToUNICODE(bytes);
 }
