@@ -29,27 +29,6 @@ constexpr char ReplacementCharacter[] = "\xEF\xBF\xBD";
 // gives four.
 constexpr qsizetype MaxOctetsPerUnit = 6;
 
-// Returns the position after the written octets.
-char *writeUtf8(char *out, char32_t code)
-{
-    if (code < 0x80) {
-        *out++ = static_cast<char>(code);
-    } else if (code < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (code >> 6));
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | (code >> 12));
-        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | (code >> 18));
-        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return out;
-}
-
 } // namespace
 
 void BodyDecoder::reserve(qsizetype inputCharacters)
@@ -187,7 +166,7 @@ void BodyDecoder::appendLiteral(QChar c)
         const char16_t high = m_pendingHighSurrogate;
         m_pendingHighSurrogate = 0;
         if (QChar::isLowSurrogate(u)) {
-            m_used = writeUtf8(out, QChar::surrogateToUcs4(high, u)) - m_octets.constData();
+            m_used = qvWriteUtf8(out, QChar::surrogateToUcs4(high, u)) - m_octets.constData();
             return;
         }
         out = std::copy_n(ReplacementCharacter, 3, out); // a high surrogate without its pair
@@ -197,7 +176,7 @@ void BodyDecoder::appendLiteral(QChar c)
     else if (QChar::isLowSurrogate(u))
         out = std::copy_n(ReplacementCharacter, 3, out);
     else
-        out = writeUtf8(out, u);
+        out = qvWriteUtf8(out, u);
     m_used = out - m_octets.constData();
 }
 
@@ -209,7 +188,7 @@ const char16_t *BodyDecoder::appendPlainLiteral(const char16_t *p, const char16_
     const char16_t *const stop = p + std::min<qsizetype>(end - p, ChunkSize / 3);
     char *out = room((stop - p) * 3);
     while (p < stop && *p != u'=' && !QChar::isSurrogate(*p))
-        out = writeUtf8(out, *p++);
+        out = qvWriteUtf8(out, *p++);
     m_used = out - m_octets.constData();
     return p;
 }

@@ -4,6 +4,28 @@
 #include <QByteArrayView>
 #include <QString>
 
+// Writes the UTF-8 octets of one code point at `out`, which has room for four; returns the
+// position after them.
+inline char *qvWriteUtf8(char *out, char32_t code)
+{
+    if (code < 0x80) {
+        *out++ = static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (code >> 18));
+        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
 // The octets decoded as UTF-8. An invalid sequence becomes U+FFFD; that is not a failure.
 QString qvUTF8ToUNICODE(QByteArrayView octets);
 

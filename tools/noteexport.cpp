@@ -3,6 +3,7 @@
 #include "messagesink.h"
 #include "parsenote.h"
 #include "qverror.h"
+#include "qvutf8.h"
 #include "textfilereader.h"
 
 #include <algorithm>
@@ -97,21 +98,12 @@ char *encodeJson(QStringView units, char *out)
                 *out++ = Hex[c >> 4];
                 *out++ = Hex[c & 0xF];
             }
-        } else if (c < 0x800) {
-            *out++ = static_cast<char>(0xC0 | (c >> 6));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
         } else if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
-            const char32_t code = QChar::surrogateToUcs4(c, *p++);
-            *out++ = static_cast<char>(0xF0 | (code >> 18));
-            *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (code & 0x3F));
+            out = qvWriteUtf8(out, QChar::surrogateToUcs4(c, *p++));
         } else if (QChar::isSurrogate(c)) {
             *out++ = '?';
         } else {
-            *out++ = static_cast<char>(0xE0 | (c >> 12));
-            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+            out = qvWriteUtf8(out, c);
         }
     }
     return out;
