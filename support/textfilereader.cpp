@@ -89,6 +89,11 @@ TextFileReader &TextFileReader::shared()
     return reader;
 }
 
+QvError TextFileReader::outOfMemory()
+{
+    return {OutOfMemory, QStringLiteral("Недостаточно памяти для чтения файла.")};
+}
+
 QString TextFileReader::ReadAllText(const QString &path) const
 {
     if (path.isEmpty())

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "qverror.h"
+
 // Reads a whole note file as text. Only regular files are read, never more than MaxFileSize
 // bytes, and nothing here can block: a FIFO or device is refused before it is opened.
 class TextFileReader
@@ -18,7 +20,11 @@ public:
         NotRegularFile = 76,
         TooLarge = 7,
         InputOutputError = 57,
+        OutOfMemory = 14,
     };
+
+    // The failure reported when memory runs out while a note is read, parsed or shown.
+    [[nodiscard]] static QvError outOfMemory();
 
     // The one reader of the process, made on first use.
     static TextFileReader &shared();
