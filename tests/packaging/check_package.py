@@ -68,9 +68,10 @@ class Package(unittest.TestCase):
         self.assertIn('"accepted": true', result.stdout)
 
     def test_lintian_finds_no_errors(self):
-        result = run("lintian", "--display-info", "--pedantic", "--show-overrides", DEB)
-        print(f"\n-- lintian --display-info --pedantic --show-overrides {os.path.basename(DEB)}\n{result.stdout}"
-              f"{result.stderr}-- end of lintian's output", file=sys.stderr)
+        command = ["lintian", "--display-info", "--pedantic", "--show-overrides", DEB]
+        result = run(*command)
+        print(f"\n-- {' '.join(command)}\n{result.stdout}{result.stderr}-- end of lintian's output",
+              file=sys.stderr)
         errors = [line for line in result.stdout.splitlines() if line.startswith("E:")]
         self.assertEqual([], errors)
 
