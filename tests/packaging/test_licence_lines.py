@@ -33,6 +33,7 @@ class LicenceLines(unittest.TestCase):
             "notes.md": ("# Notes\n", False),
             "data.vnt": ("BEGIN:VNOTE\n", False),
             "sub/deep.py": ("print()\n", True),
+            "crlf.cpp": ("int x;\r\n", True),
         }
         with tempfile.TemporaryDirectory() as root:
             subprocess.run(["git", "init", "-q", root], check=True)
@@ -53,6 +54,8 @@ class LicenceLines(unittest.TestCase):
                 self.assertEqual(["#!/bin/sh\n", f"# {LINE}\n", "echo\n"], file.readlines())
             with open(os.path.join(root, "without.h"), encoding="utf-8") as file:
                 self.assertEqual(f"// {LINE}\n#pragma once\n", file.read())
+            with open(os.path.join(root, "crlf.cpp"), "rb") as file:
+                self.assertEqual(f"// {LINE}\r\nint x;\r\n".encode(), file.read())
 
 
 if __name__ == "__main__":
