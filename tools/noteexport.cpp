@@ -215,6 +215,51 @@ ExportedNote readAndParse(const QString &path, const DateDisplay &display)
     return note;
 }
 
+// The note as one object of the JSON array.
+QByteArray jsonPart(const ExportedNote &note, bool first)
+{
+    // Room for everything but control characters, so that a large body is not copied as the
+    // object grows.
+    QByteArray out;
+    out.reserve(512 + 3 * (note.file.size() + note.view.title.size() + note.view.txtVersion.size() +
+                           note.view.txtDateCreated.size() + note.view.txtDateModified.size() +
+                           note.view.txtBody.size() + note.error.size()));
+    out.append(first ? "\n  {\n" : ",\n  {\n");
+    appendJsonMember(out, "file", note.file);
+    out.append("    \"accepted\": ").append(note.accepted ? "true" : "false").append(",\n");
+    appendJsonMember(out, "title", note.view.title);
+    appendJsonMember(out, "version", note.view.txtVersion);
+    appendJsonMember(out, "created", note.view.txtDateCreated);
+    appendJsonMember(out, "modified", note.view.txtDateModified);
+    appendJsonMember(out, "body", note.view.txtBody);
+    appendJsonMember(out, "error", note.error, true);
+    out.append("  }");
+    return out;
+}
+
+// The note as a block with the window's labels, after an empty line unless it is the first.
+QByteArray textPart(const ExportedNote &note, bool first)
+{
+    QString out;
+    if (!first)
+        out += u'\n';
+    out += QStringLiteral("== %1 ==\n").arg(note.file);
+    if (!note.accepted) {
+        out += note.error + u'\n';
+        return toTerminalText(out);
+    }
+    out += QStringLiteral("%1\nВерсия: %2\nСоздан: %3\nИзменён: %4\n")
+               .arg(note.view.title, note.view.txtVersion, note.view.txtDateCreated,
+                    note.view.txtDateModified);
+    // The body's own CR LF line ends, as a terminal or a text file on this system expects.
+    QString body = note.view.txtBody;
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out += body;
+    if (!body.isEmpty() && !body.endsWith(u'\n'))
+        out += u'\n';
+    return toTerminalText(out);
+}
+
 } // namespace
 
 QString readFailureMessage(const QString &path)
@@ -258,45 +303,8 @@ QByteArray ExportWriter::closing() const
 
 QByteArray ExportWriter::format(const ExportedNote &note) const
 {
-    if (m_format == ExportFormat::Json) {
-        // Room for everything but control characters, so that a large body is not copied as
-        // the object grows.
-        QByteArray out;
-        out.reserve(512 +
-                    3 * (note.file.size() + note.view.title.size() + note.view.txtVersion.size() +
-                         note.view.txtDateCreated.size() + note.view.txtDateModified.size() +
-                         note.view.txtBody.size() + note.error.size()));
-        out.append(m_count == 0 ? "\n  {\n" : ",\n  {\n");
-        appendJsonMember(out, "file", note.file);
-        out.append("    \"accepted\": ").append(note.accepted ? "true" : "false").append(",\n");
-        appendJsonMember(out, "title", note.view.title);
-        appendJsonMember(out, "version", note.view.txtVersion);
-        appendJsonMember(out, "created", note.view.txtDateCreated);
-        appendJsonMember(out, "modified", note.view.txtDateModified);
-        appendJsonMember(out, "body", note.view.txtBody);
-        appendJsonMember(out, "error", note.error, true);
-        out.append("  }");
-        return out;
-    }
-
-    QString out;
-    if (m_count > 0)
-        out += u'\n';
-    out += QStringLiteral("== %1 ==\n").arg(note.file);
-    if (!note.accepted) {
-        out += note.error + u'\n';
-        return toTerminalText(out);
-    }
-    out += QStringLiteral("%1\nВерсия: %2\nСоздан: %3\nИзменён: %4\n")
-               .arg(note.view.title, note.view.txtVersion, note.view.txtDateCreated,
-                    note.view.txtDateModified);
-    // The body's own CR LF line ends, as a terminal or a text file on this system expects.
-    QString body = note.view.txtBody;
-    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out += body;
-    if (!body.isEmpty() && !body.endsWith(u'\n'))
-        out += u'\n';
-    return toTerminalText(out);
+    return m_format == ExportFormat::Json ? jsonPart(note, m_count == 0)
+                                          : textPart(note, m_count == 0);
 }
 
 QByteArray toTerminalText(QStringView text)
