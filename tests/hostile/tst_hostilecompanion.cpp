@@ -215,6 +215,9 @@ void TestHostileCompanion::memoryRunsOut_data()
     QTest::newRow("a note that does not fit, then one that does")
         << 1 << true << 200 << QByteArray("json") << 1;
     QTest::newRow("the same as text") << 1 << true << 200 << QByteArray("text") << 1;
+    // Read and parsed within the limit, but its text takes more.
+    QTest::newRow("a note that does not fit as text")
+        << 1 << true << 380 << QByteArray("text") << 1;
 }
 
 void TestHostileCompanion::memoryRunsOut()
@@ -242,7 +245,10 @@ void TestHostileCompanion::memoryRunsOut()
     file.close();
     const QByteArray small = QUILLET_TEST_DATA "/golden/phone-en-lf.vnt";
 
-    QList<QByteArray> command{"sh",
+    // In the C locale, which maps no locale archive into the address space.
+    QList<QByteArray> command{"env",
+                              "LC_ALL=C.UTF-8",
+                              "sh",
                               "-c",
                               "ulimit -v \"$0\" && exec \"$@\"",
                               QByteArray::number(limitMegabytes * 1024),
