@@ -1,7 +1,9 @@
 // The reader's bytes-to-text decoding on any bytes, against Qt's own decoders; and the UTF-8
-// decoder behind it, whole and in pieces cut at arbitrary places, against QString::fromUtf8.
+// decoder behind it, whole and in pieces cut at arbitrary places, against QString::fromUtf8; and
+// the same bytes as a file name, which must come back from text unchanged.
 
 #include "fuzzcheck.h"
+#include "qvfilename.h"
 #include "qvutf8.h"
 #include "reference.h"
 #include "textfilereader.h"
@@ -30,5 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         at += length;
     }
     fuzzcheck::expectEqual(decoder.finish(), expected, "pieces against Qt");
+
+    // The same bytes as a file name: as text and back, they name the same file.
+    if (qvTextToFileName(qvFileNameToText(bytes)) != bytes)
+        fuzzcheck::fail("a file name did not come back", qvFileNameToText(bytes));
     return 0;
 }

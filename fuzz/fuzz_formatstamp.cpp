@@ -2,8 +2,8 @@
 // several locales and both date modes. A value that is not a stamp, or a stamp that names no
 // valid moment, must come back unchanged; a valid moment must be converted.
 //
-// The first byte chooses the zone, the second the locale and the date mode; the rest, as UTF-8,
-// is the value.
+// The first byte chooses the zone (or none, for the process's local time), the second the locale
+// and the date mode; the rest, as UTF-8, is the value.
 
 #include "formatstamp.h"
 #include "fuzzcheck.h"
@@ -42,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         return zones;
     }();
     DateDisplay display;
-    display.zone = zones[data[0] % zones.size()];
+    // One choice more than the zones: the process's own local time.
+    if (const size_t zone = data[0] % (zones.size() + 1); zone < zones.size())
+        display.zone = zones[zone];
     display.locale = QLocale(Languages[(data[1] >> 1) % Languages.size()]);
     display.shortDate = (data[1] & 1) != 0;
     const QString value =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 
 namespace {
 
@@ -209,6 +210,8 @@ QString DecodeBody(const QString &body)
         decoder.reserve(body.size());
         decoder.feed(body);
         return decoder.finish();
+    } catch (const std::bad_alloc &) {
+        throw; // not a body that cannot be decoded: the note cannot be shown at all
     } catch (const std::exception &) {
         return body;
     }

@@ -56,5 +56,6 @@ private:
     char16_t m_pendingHighSurrogate = 0;
 };
 
-// The whole body at once, as the viewer shows it.
+// The whole body at once, as the viewer shows it; the body itself when it cannot be decoded.
+// Throws std::bad_alloc only, when memory runs out.
 QString DecodeBody(const QString &body);

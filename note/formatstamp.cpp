@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 
+#include <new>
+
 namespace {
 
 constexpr qsizetype StampLength = 15;
@@ -45,7 +47,9 @@ QString FormatStamp(const QString &value, const DateDisplay &display)
         const QTime time(number(value, 9, 2), number(value, 11, 2), number(value, 13, 2));
         if (!date.isValid() || !time.isValid() || date.year() < EarliestYear)
             return value;
-        const QDateTime local = QDateTime(date, time, QTimeZone::utc()).toTimeZone(display.zone);
+        const QDateTime utc(date, time, QTimeZone::utc());
+        const QDateTime local =
+            display.zone ? utc.toTimeZone(*display.zone) : qvToProcessLocalTime(utc);
         if (!local.isValid())
             return value;
         if (display.shortDate)
@@ -53,6 +57,8 @@ QString FormatStamp(const QString &value, const DateDisplay &display)
                    qvSystemTimeToStringDate(local.date(), false, display.locale);
         return qvSystemTimeToStringDate(local.date(), true, display.locale) + QStringLiteral(", ") +
                qvSystemTimeToStringTime(local.time(), display.locale);
+    } catch (const std::bad_alloc &) {
+        throw; // not a stamp that cannot be converted
     } catch (const std::exception &) {
         return value;
     }

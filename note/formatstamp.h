@@ -4,13 +4,17 @@
 #include <QString>
 #include <QTimeZone>
 
+#include <optional>
+
 // How time stamps are shown: the date mode, and the locale and time zone to show them in.
 struct DateDisplay
 {
     // Time first, then the short date; otherwise the long date, ", " and the time.
     bool shortDate = false;
     QLocale locale = QLocale::system();
-    QTimeZone zone = QTimeZone::systemTimeZone();
+    // The zone to show stamps in; none: the process's local time, as `date` shows it (the C
+    // library's reading of TZ).
+    std::optional<QTimeZone> zone;
 };
 
 // A UTC stamp of the form yyyymmddThhmmss (T in either case) as local date and time text, with

@@ -5,6 +5,8 @@
 #include "qvattempt.h"
 #include "qvtext.h"
 
+#include <new>
+
 namespace {
 
 constexpr QStringView BeginMarker = u"BEGIN:VNOTE";
@@ -44,6 +46,8 @@ QString decodeBodyLines(QStringView lines)
         for (QStringView line; splitter.next(line);)
             decoder.feed(qvTrimEx(line));
         return decoder.finish();
+    } catch (const std::bad_alloc &) {
+        throw;
     } catch (const std::exception &) {
         // As the decoder does for a whole body: show the joined text undecoded.
         QString joined;

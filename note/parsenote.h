@@ -13,6 +13,7 @@ QString endMarkerMissingMessage();
 // Checks a note's text for its "BEGIN:VNOTE" and "END:VNOTE" lines and writes the version, the
 // two stamps and the decoded body into `view` as it meets them; the title is left alone.
 // Returns false, after reporting the missing marker to `messages` and writing nothing, when a
-// marker line is missing. Line ends may be CR LF, LF or CR, mixed.
+// marker line is missing. Line ends may be CR LF, LF or CR, mixed. A step that fails is skipped,
+// but memory running out ends the parse with std::bad_alloc: the note cannot be shown in full.
 bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
                MessageSink &messages);

@@ -104,6 +104,27 @@ Decoded decodeWellFormed(const unsigned char *p, const unsigned char *end, char1
 
 } // namespace
 
+QvUtf8Sequence qvReadUtf8(QByteArrayView octets)
+{
+    if (octets.isEmpty())
+        return {};
+    const auto lead = static_cast<unsigned char>(octets.front());
+    const int length = sequenceLength(lead);
+    if (length == 0 || octets.size() < length)
+        return {};
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        const auto octet = static_cast<unsigned char>(octets[i]);
+        if (!isContinuation(octet))
+            return {};
+        code = code << 6 | (octet & 0x3F);
+    }
+    constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < Smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+        return {};
+    return {code, length};
+}
+
 QString qvUTF8ToUNICODE(QByteArrayView octets)
 {
     if (octets.isEmpty())

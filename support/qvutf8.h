@@ -26,6 +26,16 @@ inline char *qvWriteUtf8(char *out, char32_t code)
     return out;
 }
 
+// The well-formed UTF-8 sequence at the start of `octets`: its code point and its length in
+// octets, or a length of 0 when none starts there (an overlong form, a surrogate, a stray or
+// missing continuation octet).
+struct QvUtf8Sequence
+{
+    char32_t code = 0;
+    int length = 0;
+};
+QvUtf8Sequence qvReadUtf8(QByteArrayView octets);
+
 // The octets decoded as UTF-8. An invalid sequence becomes U+FFFD; that is not a failure.
 QString qvUTF8ToUNICODE(QByteArrayView octets);
 

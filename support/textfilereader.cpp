@@ -1,14 +1,16 @@
 #include "textfilereader.h"
 
 #include "qverror.h"
+#include "qvfilename.h"
 #include "qvutf8.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@ constexpr QByteArrayView Utf16LeByteOrderMark("\xFF\xFE");
 constexpr QByteArrayView Utf16BeByteOrderMark("\xFE\xFF");
 // Large enough that a read costs little per byte, small enough to stay in cache.
 constexpr qsizetype ReadChunkSize = 1024 * 1024;
+constexpr qint64 Mebibyte = 1024 * 1024;
 
 QString systemMessage(int error)
 {
@@ -57,31 +60,112 @@ void checkType(const QString &path, const struct stat &info)
             QStringLiteral("Это не обычный файл (канал, сокет или устройство): %1").arg(path));
 }
 
-[[noreturn]] void failTooLarge(const QString &path)
+[[noreturn]] void failTooLarge(const QString &path, qint64 cap)
 {
-    throw QvError(TextFileReader::TooLarge, QStringLiteral("Файл больше %1 МиБ: %2")
-                                                .arg(TextFileReader::MaxFileSize / (1024 * 1024))
-                                                .arg(path));
+    const QString limit = cap % Mebibyte == 0 ? QStringLiteral("%1 МиБ").arg(cap / Mebibyte)
+                                              : QStringLiteral("%1 Б").arg(cap);
+    // One substitution for both, so that a path holding "%1" is shown as it is.
+    throw QvError(TextFileReader::TooLarge, QStringLiteral("Файл больше %1: %2").arg(limit, path));
 }
 
-class FileDescriptor
+// A note file opened for reading, and the cap that everything about it is held to: the size
+// looked at before opening, the size of what was opened (the file may have been swapped
+// between the two) and the bytes actually read (it may grow while it is read).
+class CappedFile
 {
 public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
+    CappedFile(const QString &path, qint64 cap) : m_path(path), m_cap(cap)
+    {
+        const QByteArray native = qvTextToFileName(path);
+        if (path.isEmpty() || native.contains('\0'))
+            failOpen(path, ENOENT); // no file has such a name
+        // Look before opening: opening a FIFO for reading could wait for a writer.
+        struct stat info
+        {
+        };
+        if (::stat(native.constData(), &info) != 0)
+            failOpen(path, errno);
+        checkType(path, info);
+        checkSize(info);
+        // The file may have been swapped since: never block, and look again at what was opened.
+        m_fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (m_fd < 0)
+            failOpen(path, errno);
+        if (::fstat(m_fd, &info) != 0)
+            failOpen(path, errno);
+        checkType(path, info);
+        checkSize(info);
+        m_size = info.st_size;
+    }
+    ~CappedFile()
     {
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    [[nodiscard]] int get() const { return m_fd; }
+    CappedFile(const CappedFile &) = delete;
+    CappedFile &operator=(const CappedFile &) = delete;
+
+    // The size the opened file reported, within the cap. Files such as those in /proc report 0.
+    [[nodiscard]] qint64 size() const { return m_size; }
+
+    // Reads into `buffer` until it is full or the file ends; returns the bytes read.
+    QByteArrayView fill(QByteArray &buffer)
+    {
+        qsizetype used = 0;
+        while (used < buffer.size()) {
+            const ssize_t got = ::read(m_fd, buffer.data() + used, size_t(buffer.size() - used));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw QvError(TextFileReader::InputOutputError,
+                              QStringLiteral("Ошибка чтения файла: %1 (%2)")
+                                  .arg(m_path, systemMessage(errno)));
+            if (got == 0)
+                break;
+            used += got;
+            m_read += got;
+            if (m_read > m_cap)
+                failTooLarge(m_path, m_cap);
+        }
+        return {buffer.constData(), used};
+    }
 
 private:
-    int m_fd;
+    void checkSize(const struct stat &info) const
+    {
+        if (info.st_size > m_cap)
+            failTooLarge(m_path, m_cap);
+    }
+
+    const QString &m_path;
+    qint64 m_cap;
+    int m_fd = -1;
+    qint64 m_size = 0;
+    qint64 m_read = 0;
 };
 
+// A buffer for reading `file`: a small file is read at once, in a buffer of its size and one
+// byte more to see its end; a large one, or one that reports no size, a chunk at a time.
+QByteArray readBuffer(const CappedFile &file)
+{
+    const qsizetype size =
+        file.size() > 0 && file.size() < ReadChunkSize ? qsizetype(file.size()) + 1 : ReadChunkSize;
+    return {size, Qt::Uninitialized};
+}
+
+// Runs a read; memory running out on the way is that read's failure, not the program's.
+template <typename Read> auto reportingMemory(Read &&read)
+{
+    try {
+        return read();
+    } catch (const std::bad_alloc &) {
+        throw TextFileReader::outOfMemory();
+    }
+}
+
 } // namespace
+
+TextFileReader::TextFileReader(qint64 maxFileSize) : m_maxFileSize(maxFileSize) {}
 
 TextFileReader &TextFileReader::shared()
 {
@@ -94,81 +178,51 @@ QvError TextFileReader::outOfMemory()
     return {OutOfMemory, QStringLiteral("Недостаточно памяти для чтения файла.")};
 }
 
+QByteArray TextFileReader::ReadAllBytes(const QString &path) const
+{
+    return reportingMemory([&] {
+        CappedFile file(path, m_maxFileSize);
+        QByteArray chunk = readBuffer(file);
+        QByteArray bytes;
+        bytes.reserve(file.size());
+        for (QByteArrayView read = file.fill(chunk);; read = file.fill(chunk)) {
+            bytes.append(read);
+            if (read.size() < chunk.size())
+                break;
+        }
+        return bytes;
+    });
+}
+
 QString TextFileReader::ReadAllText(const QString &path) const
 {
-    if (path.isEmpty())
-        failOpen(path, ENOENT);
-    const QByteArray nativePath = QFile::encodeName(path);
-
-    // Look before opening: opening a FIFO for reading could wait for a writer.
-    struct stat info
-    {
-    };
-    if (::stat(nativePath.constData(), &info) != 0)
-        failOpen(path, errno);
-    checkType(path, info);
-    if (info.st_size > MaxFileSize)
-        failTooLarge(path);
-
-    // The file may have been swapped since: never block, and look again at what was opened.
-    const FileDescriptor file(
-        ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0)
-        failOpen(path, errno);
-    if (::fstat(file.get(), &info) != 0)
-        failOpen(path, errno);
-    checkType(path, info);
-
-    // A UTF-8 file, by far the most common, is decoded chunk by chunk as it is read, so that a
-    // large one is never held as bytes and as text at once. A small file is read at once, in a
-    // buffer of its size and one byte more to see its end. Files such as those in /proc report
-    // no size, so read until the end, within the cap.
-    const qsizetype chunkSize = info.st_size > 0 && info.st_size < ReadChunkSize
-                                    ? qsizetype(info.st_size) + 1
-                                    : ReadChunkSize;
-    QByteArray chunk(chunkSize, Qt::Uninitialized);
-    qint64 total = 0;
-    const auto readChunk = [&] {
-        qsizetype used = 0;
-        while (used < chunk.size()) {
-            const ssize_t got =
-                ::read(file.get(), chunk.data() + used, size_t(chunk.size() - used));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                throw QvError(
-                    InputOutputError,
-                    QStringLiteral("Ошибка чтения файла: %1 (%2)").arg(path, systemMessage(errno)));
-            if (got == 0)
-                break;
-            used += got;
-            total += got;
-            if (total > MaxFileSize)
-                failTooLarge(path);
+    return reportingMemory([&] {
+        CappedFile file(path, m_maxFileSize);
+        QByteArray chunk = readBuffer(file);
+        QByteArrayView bytes = file.fill(chunk);
+        if (bytes.size() < chunk.size() || bytes.startsWith(Utf16LeByteOrderMark) ||
+            bytes.startsWith(Utf16BeByteOrderMark)) {
+            // Read whole: a file of one chunk, or UTF-16, which is rare enough to be decoded at
+            // once.
+            QByteArray all = bytes.toByteArray();
+            while (bytes.size() == chunk.size()) {
+                bytes = file.fill(chunk);
+                all.append(bytes);
+            }
+            return DecodeText(all);
         }
-        return QByteArrayView(chunk.constData(), used);
-    };
-
-    QByteArrayView bytes = readChunk();
-    if (bytes.size() < chunk.size() || bytes.startsWith(Utf16LeByteOrderMark) ||
-        bytes.startsWith(Utf16BeByteOrderMark)) {
-        // Read whole: a file of one chunk, or UTF-16, which is rare enough to be decoded at once.
-        QByteArray all = bytes.toByteArray();
-        while (bytes.size() == chunk.size()) {
-            bytes = readChunk();
-            all.append(bytes);
+        // A UTF-8 file, by far the most common, is decoded chunk by chunk as it is read, so that
+        // a large one is never held as bytes and as text at once.
+        QvUtf8Decoder decoder;
+        decoder.reserve(std::max<qint64>(file.size(), chunk.size()));
+        if (bytes.startsWith(Utf8ByteOrderMark))
+            bytes = bytes.sliced(Utf8ByteOrderMark.size());
+        while (!bytes.isEmpty()) {
+            decoder.append(bytes);
+            bytes = file.fill(chunk);
         }
-        return DecodeText(all);
-    }
-    QvUtf8Decoder decoder;
-    decoder.reserve(qMax<qint64>(info.st_size, chunk.size()));
-    if (bytes.startsWith(Utf8ByteOrderMark))
-        bytes = bytes.sliced(Utf8ByteOrderMark.size());
-    while (!bytes.isEmpty()) {
-        decoder.append(bytes);
-        bytes = readChunk();
-    }
-    return decoder.finish();
+        return decoder.finish();
+    });
 }
 
 QString TextFileReader::DecodeText(QByteArrayView bytes)

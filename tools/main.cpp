@@ -1,31 +1,83 @@
 // quillet-export: prints notes exactly as the viewer shows them.
 
 #include "noteexport.h"
+#include "qvfilename.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 
 namespace {
 
-enum ExitStatus { AllAccepted = 0, SomeRejected = 1, UsageError = 2 };
-
-void writeOut(FILE *stream, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
+enum ExitStatus { AllAccepted = 0, SomeRejected = 1, UsageError = 2, OutputFailed = 1 };
 
 void writeError(const QString &text)
 {
-    writeOut(stderr, (text + u'\n').toLocal8Bit());
+    const QByteArray bytes = toTerminalText(text + u'\n');
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+// Standard output, every write checked. A reader that closed its end of a pipe (`| head`) has
+// all it wanted: the run ends quietly, by SIGPIPE or, where that is ignored, here.
+class Output
+{
+public:
+    // Whether everything so far has been written; reports the first failure on standard error.
+    bool write(const QByteArray &bytes)
+    {
+        if (!m_failed && (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) !=
+                              size_t(bytes.size()) ||
+                          std::fflush(stdout) != 0))
+            fail(errno);
+        return !m_failed;
+    }
+
+    // Hands the last bytes on: a file system may report a failure only when the file is closed.
+    bool close()
+    {
+        if (std::fclose(stdout) != 0 && !m_failed)
+            fail(errno);
+        return !m_failed;
+    }
+
+    [[nodiscard]] bool ok() const { return !m_failed; }
+
+    void fail(int error)
+    {
+        m_failed = true;
+        if (error != EPIPE)
+            writeError(QStringLiteral("Cannot write the output: %1")
+                           .arg(QString::fromLocal8Bit(std::strerror(error))));
+    }
+
+private:
+    bool m_failed = false;
+};
+
+// The arguments as the system gave them: a file name that is not UTF-8 must name its file again.
+QStringList nativeArguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(qvFileNameToText(argv[i]));
+    return arguments;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file: with standard output closed, that file would take its place.
+    if (::fcntl(STDOUT_FILENO, F_GETFD) == -1) {
+        Output().fail(errno);
+        return OutputFailed;
+    }
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-export"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION_STRING));
@@ -33,8 +85,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Prints vNote files (.vnt) as the Quillet viewer shows them."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption formatOption(QStringLiteral("format"),
                                           QStringLiteral("Output format: text or json."),
                                           QStringLiteral("text|json"), QStringLiteral("text"));
@@ -45,14 +97,18 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Note files to print."),
                                  QStringLiteral("FILE..."));
 
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(nativeArguments(argc, argv))) {
         writeError(parser.errorText());
         return UsageError;
     }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(AllAccepted);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    Output output;
+    if (parser.isSet(helpOption) || parser.isSet(versionOption)) {
+        const QString text = parser.isSet(helpOption)
+                                 ? parser.helpText()
+                                 : QCoreApplication::applicationName() + u' ' +
+                                       QCoreApplication::applicationVersion() + u'\n';
+        return output.write(text.toLocal8Bit()) && output.close() ? AllAccepted : OutputFailed;
+    }
 
     const QString format = parser.value(formatOption);
     if (format != u"text" && format != u"json") {
@@ -68,19 +124,21 @@ int main(int argc, char *argv[])
     DateDisplay display;
     display.shortDate = parser.isSet(shortDateOption);
 
-    QList<ExportedNote> notes;
-    notes.reserve(files.size());
+    // Each note is written as soon as it is done, and let go.
+    ExportWriter writer(format == u"json" ? ExportFormat::Json : ExportFormat::Text);
     bool allAccepted = true;
-    for (const QString &file : files) {
-        ExportedNote note = exportNote(file, display);
+    output.write(writer.opening());
+    for (qsizetype i = 0; i < files.size() && output.ok(); ++i) {
+        ExportedNote note = exportNote(files[i], display);
+        const QByteArray part = writer.next(note);
         if (!note.readFailure.isEmpty())
-            writeError(QStringLiteral("%1: %2").arg(file, note.readFailure));
+            writeError(QStringLiteral("%1: %2").arg(files[i], note.readFailure));
         else if (!note.error.isEmpty())
-            writeError(QStringLiteral("%1: %2").arg(file, note.error));
+            writeError(QStringLiteral("%1: %2").arg(files[i], note.error));
         allAccepted = allAccepted && note.accepted;
-        notes.append(std::move(note));
+        output.write(part);
     }
-
-    writeOut(stdout, format == u"json" ? toJson(notes) : toText(notes));
+    if (!output.write(writer.closing()) || !output.close())
+        return OutputFailed;
     return allAccepted ? AllAccepted : SomeRejected;
 }

@@ -3,10 +3,12 @@
 #include "messagesink.h"
 #include "parsenote.h"
 #include "qverror.h"
+#include "qvfilename.h"
 #include "qvutf8.h"
 #include "textfilereader.h"
 
 #include <algorithm>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -31,9 +33,22 @@ bool isPlainJsonAscii(char16_t c)
     return c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\';
 }
 
+constexpr char Hex[] = "0123456789abcdef";
+
+// Writes `unit` as a JSON \u escape.
+char *writeUnitEscape(char *out, char16_t unit)
+{
+    *out++ = '\\';
+    *out++ = 'u';
+    for (int shift = 12; shift >= 0; shift -= 4)
+        *out++ = Hex[(unit >> shift) & 0xF];
+    return out;
+}
+
 // Encodes `units` into `out` (which has MaxJsonBytesPerUnit bytes of room per unit) as the body
-// of a JSON string in UTF-8, as QString::toUtf8 would encode it: a surrogate without its partner
-// becomes "?". Returns the end of the bytes written.
+// of a JSON string in UTF-8. A surrogate without its partner, such as an octet of a file name
+// that is not UTF-8, is written as its \u escape, so that the string is exactly the text.
+// Returns the end of the bytes written.
 char *encodeJson(QStringView units, char *out)
 {
     const char16_t *p = units.utf16();
@@ -93,15 +108,12 @@ char *encodeJson(QStringView units, char *out)
                 *out++ = 't';
                 break;
             default:
-                constexpr char Hex[] = "0123456789abcdef";
-                out = std::copy_n("u00", 3, out);
-                *out++ = Hex[c >> 4];
-                *out++ = Hex[c & 0xF];
+                out = writeUnitEscape(out - 1, c);
             }
         } else if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
             out = qvWriteUtf8(out, QChar::surrogateToUcs4(c, *p++));
         } else if (QChar::isSurrogate(c)) {
-            *out++ = '?';
+            out = writeUnitEscape(out, c);
         } else {
             out = qvWriteUtf8(out, c);
         }
@@ -145,25 +157,54 @@ void appendJsonMember(QByteArray &out, const char *key, const QString &value, bo
     out.append(last ? "\n" : ",\n");
 }
 
-} // namespace
-
-QString readFailureMessage(const QString &path)
+// Appends `text` to `out` as toTerminalText writes it.
+void appendVisible(QString &out, QStringView text)
 {
-    return path + QStringLiteral("\n\nНе удалось прочесть файл.");
+    qsizetype plain = 0; // the first unit not yet appended; none from there on needs an escape
+    const auto escape = [&](qsizetype at, const char *form, unsigned value) {
+        out += text.sliced(plain, at - plain);
+        out += QString::asprintf(form, value);
+        plain = at + 1;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c < 0x7F)
+            continue;
+        const bool next = i + 1 < text.size();
+        const bool lineEnd = c == u'\n' || (c == u'\r' && next && text[i + 1] == u'\n');
+        if ((c < 0x20 && c != u'\t' && !lineEnd) || c == 0x7F)
+            escape(i, "\\x%02X", c);
+        else if (c >= 0x80 && c < 0xA0)
+            escape(i, "\\u%04X", c);
+        else if (QChar::isHighSurrogate(c) && next && QChar::isLowSurrogate(text[i + 1].unicode()))
+            ++i;
+        else if (qvIsEscapedOctet(c))
+            escape(i, "\\x%02X", qvEscapedOctet(c));
+        else if (QChar::isSurrogate(c))
+            escape(i, "\\u%04X", c);
+    }
+    out += text.sliced(plain);
 }
 
-ExportedNote exportNote(const QString &path, const DateDisplay &display)
+ExportedNote unreadable(const QString &path, const QvError &failure)
 {
     ExportedNote note;
     note.file = path;
+    note.error = readFailureMessage(path);
+    note.readFailure = failure.description();
+    return note;
+}
+
+ExportedNote readAndParse(const QString &path, const DateDisplay &display)
+{
     QString text;
     try {
         text = TextFileReader::shared().ReadAllText(path);
     } catch (const QvError &failure) {
-        note.error = readFailureMessage(path);
-        note.readFailure = failure.description();
-        return note;
+        return unreadable(path, failure);
     }
+    ExportedNote note;
+    note.file = path;
     RecordingSink messages;
     note.accepted = ParseNote(text, note.view, display, messages);
     if (note.accepted)
@@ -174,56 +215,102 @@ ExportedNote exportNote(const QString &path, const DateDisplay &display)
     return note;
 }
 
-QByteArray toJson(const QList<ExportedNote> &notes)
+// The note as one object of the JSON array.
+QByteArray jsonPart(const ExportedNote &note, bool first)
 {
     // Room for everything but control characters, so that a large body is not copied as the
-    // array grows.
-    qsizetype estimate = 16;
-    for (const ExportedNote &note : notes)
-        estimate +=
-            512 + 3 * (note.file.size() + note.view.title.size() + note.view.txtVersion.size() +
-                       note.view.txtDateCreated.size() + note.view.txtDateModified.size() +
-                       note.view.txtBody.size() + note.error.size());
+    // object grows.
     QByteArray out;
-    out.reserve(estimate);
-    out.append('[');
-    for (qsizetype i = 0; i < notes.size(); ++i) {
-        const ExportedNote &note = notes[i];
-        out.append(i == 0 ? "\n  {\n" : ",\n  {\n");
-        appendJsonMember(out, "file", note.file);
-        out.append("    \"accepted\": ").append(note.accepted ? "true" : "false").append(",\n");
-        appendJsonMember(out, "title", note.view.title);
-        appendJsonMember(out, "version", note.view.txtVersion);
-        appendJsonMember(out, "created", note.view.txtDateCreated);
-        appendJsonMember(out, "modified", note.view.txtDateModified);
-        appendJsonMember(out, "body", note.view.txtBody);
-        appendJsonMember(out, "error", note.error, true);
-        out.append("  }");
-    }
-    out.append(notes.isEmpty() ? "]\n" : "\n]\n");
+    out.reserve(512 + 3 * (note.file.size() + note.view.title.size() + note.view.txtVersion.size() +
+                           note.view.txtDateCreated.size() + note.view.txtDateModified.size() +
+                           note.view.txtBody.size() + note.error.size()));
+    out.append(first ? "\n  {\n" : ",\n  {\n");
+    appendJsonMember(out, "file", note.file);
+    out.append("    \"accepted\": ").append(note.accepted ? "true" : "false").append(",\n");
+    appendJsonMember(out, "title", note.view.title);
+    appendJsonMember(out, "version", note.view.txtVersion);
+    appendJsonMember(out, "created", note.view.txtDateCreated);
+    appendJsonMember(out, "modified", note.view.txtDateModified);
+    appendJsonMember(out, "body", note.view.txtBody);
+    appendJsonMember(out, "error", note.error, true);
+    out.append("  }");
     return out;
 }
 
-QByteArray toText(const QList<ExportedNote> &notes)
+// The note as a block with the window's labels, after an empty line unless it is the first.
+QByteArray textPart(const ExportedNote &note, bool first)
 {
     QString out;
-    for (const ExportedNote &note : notes) {
-        if (!out.isEmpty())
-            out += u'\n';
-        out += QStringLiteral("== %1 ==\n").arg(note.file);
-        if (!note.accepted) {
-            out += note.error + u'\n';
-            continue;
-        }
-        out += QStringLiteral("%1\nВерсия: %2\nСоздан: %3\nИзменён: %4\n")
-                   .arg(note.view.title, note.view.txtVersion, note.view.txtDateCreated,
-                        note.view.txtDateModified);
-        // The body's own CR LF line ends, as a terminal or a text file on this system expects.
-        QString body = note.view.txtBody;
-        body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        out += body;
-        if (!body.isEmpty() && !body.endsWith(u'\n'))
-            out += u'\n';
+    if (!first)
+        out += u'\n';
+    out += QStringLiteral("== %1 ==\n").arg(note.file);
+    if (!note.accepted) {
+        out += note.error + u'\n';
+        return toTerminalText(out);
     }
-    return out.toUtf8();
+    out += QStringLiteral("%1\nВерсия: %2\nСоздан: %3\nИзменён: %4\n")
+               .arg(note.view.title, note.view.txtVersion, note.view.txtDateCreated,
+                    note.view.txtDateModified);
+    // The body's own CR LF line ends, as a terminal or a text file on this system expects.
+    QString body = note.view.txtBody;
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out += body;
+    if (!body.isEmpty() && !body.endsWith(u'\n'))
+        out += u'\n';
+    return toTerminalText(out);
+}
+
+} // namespace
+
+QString readFailureMessage(const QString &path)
+{
+    return path + QStringLiteral("\n\nНе удалось прочесть файл.");
+}
+
+ExportedNote exportNote(const QString &path, const DateDisplay &display)
+{
+    try {
+        return readAndParse(path, display);
+    } catch (const std::bad_alloc &) {
+        return unreadable(path, TextFileReader::outOfMemory());
+    }
+}
+
+QByteArray ExportWriter::opening() const
+{
+    return m_format == ExportFormat::Json ? QByteArrayLiteral("[") : QByteArray();
+}
+
+QByteArray ExportWriter::next(ExportedNote &note)
+{
+    QByteArray part;
+    try {
+        part = format(note);
+    } catch (const std::bad_alloc &) {
+        note = unreadable(note.file, TextFileReader::outOfMemory());
+        part = format(note);
+    }
+    ++m_count;
+    return part;
+}
+
+QByteArray ExportWriter::closing() const
+{
+    if (m_format == ExportFormat::Text)
+        return {};
+    return m_count == 0 ? QByteArrayLiteral("]\n") : QByteArrayLiteral("\n]\n");
+}
+
+QByteArray ExportWriter::format(const ExportedNote &note) const
+{
+    return m_format == ExportFormat::Json ? jsonPart(note, m_count == 0)
+                                          : textPart(note, m_count == 0);
+}
+
+QByteArray toTerminalText(QStringView text)
+{
+    QString visible;
+    visible.reserve(text.size());
+    appendVisible(visible, text);
+    return visible.toUtf8();
 }

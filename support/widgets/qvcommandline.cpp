@@ -1,10 +1,16 @@
 #include "qvcommandline.h"
 
+#include "qvfilename.h"
+
 #include <QCoreApplication>
+#include <QFile>
 
 QString qvCommandLine()
 {
-    return qvCommandLine(QCoreApplication::arguments());
+    // Qt decodes the arguments lossily; the process's own argument bytes are still there.
+    QFile native(QStringLiteral("/proc/self/cmdline"));
+    const QByteArray bytes = native.open(QIODevice::ReadOnly) ? native.readAll() : QByteArray();
+    return qvCommandLine(qvNativeArguments(bytes, QCoreApplication::arguments()));
 }
 
 QString qvCommandLine(const QStringList &arguments)

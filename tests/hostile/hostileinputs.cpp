@@ -1,6 +1,7 @@
 #include "hostileinputs.h"
 
 #include "parsenote.h"
+#include "qvfilename.h"
 #include "textfilereader.h"
 
 #include <QCryptographicHash>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -51,8 +53,11 @@ QByteArray garbage(qsizetype size)
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    // By the name's own bytes: Qt's file classes cannot reach a name that is not UTF-8.
+    const int fd = ::open(qvTextToFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) ||
+        file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
 }
 
@@ -69,7 +74,7 @@ QString makeSocket(const QString &path)
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = qvTextToFileName(path);
     if (fd < 0 || native.size() >= qsizetype(sizeof(address.sun_path)))
         qFatal("cannot make a socket at %s", qPrintable(path));
     std::copy(native.begin(), native.end(), address.sun_path);
@@ -141,6 +146,14 @@ void addHostileRows()
             QStringLiteral("Привет"));
     outcome("path with a line break", PathWithNewline, {}, QStringLiteral("1.1"),
             QStringLiteral("Привет"));
+    outcome("path with backslashes", PathWithBackslash, {}, QStringLiteral("1.1"),
+            QStringLiteral("Привет"));
+    outcome("path in Latin-1, not UTF-8", PathLatin1, {}, QStringLiteral("1.1"),
+            QStringLiteral("Привет"));
+    outcome("path in windows-1251, not UTF-8", PathWindows1251, {}, QStringLiteral("1.1"),
+            QStringLiteral("Привет"));
+    failure("over the cap, the path holding %1 and %2", OverCapWithPlaceholders,
+            TextFileReader::TooLarge, "больше 64 МиБ");
 }
 
 QString makeHostileInput(HostileInput input, const QString &dir)
@@ -234,22 +247,35 @@ QString makeHostileInput(HostileInput input, const QString &dir)
         return plain;
     }
     case OverCap:
-        writeSparse(plain, TextFileReader::MaxFileSize + 1);
-        return plain;
+    case OverCapWithPlaceholders: {
+        const QString path = input == OverCap ? plain : dir + QStringLiteral("/%2 note %1.vnt");
+        writeSparse(path, TextFileReader::MaxFileSize + 1);
+        return path;
+    }
     case AtCap:
         writeSparse(plain, TextFileReader::MaxFileSize);
         return plain;
     case PathWithBlanks:
     case PathWithQuotes:
     case PathNonAscii:
-    case PathWithNewline: {
-        const QString name = input == PathWithBlanks ? QStringLiteral("  my  notes /a note .vnt")
-                             : input == PathWithQuotes
-                                 ? QStringLiteral("\"quoted\"/it's \"a\" note.vnt")
-                             : input == PathNonAscii ? QStringLiteral("заметки/Привет ü 日本.vnt")
-                                                     : QStringLiteral("two\nlines/a\nnote.vnt");
+    case PathWithNewline:
+    case PathWithBackslash:
+    case PathLatin1:
+    case PathWindows1251: {
+        const QString name =
+            input == PathWithBlanks    ? QStringLiteral("  my  notes /a note .vnt")
+            : input == PathWithQuotes  ? QStringLiteral("\"quoted\"/it's \"a\" note.vnt")
+            : input == PathNonAscii    ? QStringLiteral("заметки/Привет ü 日本.vnt")
+            : input == PathWithNewline ? QStringLiteral("two\nlines/a\nnote.vnt")
+            : input == PathWithBackslash
+                ? QStringLiteral("back\\slash\\/a\\note.vnt")
+                // "café/Æble.vnt" from a Latin-1 memory card; "Заметки/Привет.vnt" in windows-1251
+                : qvFileNameToText(input == PathLatin1 ? "caf\xE9/\xC6"
+                                                         "ble.vnt"
+                                                       : "\xC7\xE0\xEC\xE5\xF2\xEA\xE8/"
+                                                         "\xCF\xF0\xE8\xE2\xE5\xF2.vnt");
         const QString path = dir + u'/' + name;
-        QDir(dir).mkpath(QFileInfo(path).path());
+        ::mkdir(qvTextToFileName(path.first(path.lastIndexOf(u'/'))).constData(), 0700);
         writeFile(path, cyrillicNote());
         return path;
     }
@@ -262,7 +288,7 @@ void unblockFifo(const QString &path)
     struct stat info
     {
     };
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = qvTextToFileName(path);
     if (::stat(native.constData(), &info) != 0 || !S_ISFIFO(info.st_mode))
         return;
     // Opening for reading and writing never waits, and gives a blocked reader its writer.
@@ -277,19 +303,30 @@ FileState FileState::of(const QString &path)
     struct stat info
     {
     };
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+    const QByteArray native = qvTextToFileName(path);
+    if (::lstat(native.constData(), &info) != 0)
         return state;
     state.exists = true;
     state.size = info.st_size;
     state.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     state.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
-    QFile file(path);
-    if (S_ISREG(info.st_mode) && file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    const int fd = S_ISREG(info.st_mode) ? ::open(native.constData(), O_RDONLY) : -1;
+    if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         QCryptographicHash hash(QCryptographicHash::Sha256);
         hash.addData(&file);
         state.sha256 = hash.result().toHex();
     }
     return state;
+}
+
+HostileFile::~HostileFile()
+{
+    const auto remove = [](const char *name, const struct stat *, int, FTW *) {
+        ::remove(name);
+        return 0;
+    };
+    ::nftw(qvTextToFileName(dir.path()).constData(), remove, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 char *toString(const FileState &state)

@@ -40,6 +40,10 @@ enum class HostileInput {
     PathWithQuotes,
     PathNonAscii,
     PathWithNewline,
+    PathWithBackslash,
+    PathLatin1,
+    PathWindows1251,
+    OverCapWithPlaceholders,
 };
 
 // Declares the columns and adds one row per hostile input:
@@ -88,6 +92,11 @@ struct HostileFile
           before(FileState::of(path))
     {
     }
+    // Removes the folder by its names' own bytes, which QTemporaryDir cannot reach when they
+    // are not UTF-8.
+    ~HostileFile();
+    HostileFile(const HostileFile &) = delete;
+    HostileFile &operator=(const HostileFile &) = delete;
 
     QTemporaryDir dir;
     QString path;

@@ -4,11 +4,16 @@
 #include "qverror.h"
 #include "textfilereader.h"
 
+#include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fcntl.h>
 #include <future>
 #include <thread>
 #include <unistd.h>
@@ -23,6 +28,7 @@ private slots:
     void hostileFile();
     void readInPieces_data();
     void readInPieces();
+    void fileSwappedWhileOpened();
 
 private:
     struct Read
@@ -159,6 +165,65 @@ void TestHostileRead::readInPieces()
     const QString read = TextFileReader::shared().ReadAllText(path);
     QCOMPARE(read.size(), text.size());
     QVERIFY(read == text);
+}
+
+// A loop renames a small note and a huge sparse file into place, over and over, while the note
+// is read: whichever of the two the reader opens, and whatever it looked at before, it reads the
+// note or reports "too large"; it never trusts an earlier look and runs out of memory.
+void TestHostileRead::fileSwappedWhileOpened()
+{
+    const QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray target = QFile::encodeName(dir.filePath(QStringLiteral("note.vnt")));
+    const QByteArray small = QFile::encodeName(dir.filePath(QStringLiteral("small")));
+    const QByteArray huge = QFile::encodeName(dir.filePath(QStringLiteral("huge")));
+    const QByteArray next = QFile::encodeName(dir.filePath(QStringLiteral("next")));
+    const QByteArray note = "BEGIN:VNOTE\r\nVERSION:1.1\r\nEND:VNOTE\r\n";
+    QFile smallFile(QFile::decodeName(small));
+    QVERIFY(smallFile.open(QIODevice::WriteOnly));
+    QCOMPARE(smallFile.write(note), note.size());
+    smallFile.close();
+    QFile hugeFile(QFile::decodeName(huge));
+    QVERIFY(hugeFile.open(QIODevice::WriteOnly));
+    QVERIFY(hugeFile.resize(qint64(1) << 40)); // 1 TiB that takes no room on disk
+    hugeFile.close();
+
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+        ::link(small.constData(), target.constData());
+        for (bool toHuge = true; !stop; toHuge = !toHuge) {
+            // One exchange where the file system can, else a link renamed into place.
+            if (::renameat2(AT_FDCWD, huge.constData(), AT_FDCWD, target.constData(),
+                            RENAME_EXCHANGE) == 0)
+                continue;
+            ::link(toHuge ? huge.constData() : small.constData(), next.constData());
+            ::rename(next.constData(), target.constData());
+        }
+    });
+    const auto joined = qScopeGuard([&] {
+        stop = true;
+        swapper.join();
+    });
+
+    // Many reads, as a swap lands between the look and the open only now and then; and at least
+    // until both files have been met often, as the swaps take a while to start.
+    int read = 0;
+    int tooLarge = 0;
+    const QDeadlineTimer enough(std::chrono::seconds(20));
+    for (int i = 0; i < 100000 || ((read < 100 || tooLarge < 100) && !enough.hasExpired()); ++i) {
+        try {
+            QCOMPARE(TextFileReader::shared().ReadAllText(QFile::decodeName(target)),
+                     QString::fromLatin1(note));
+            ++read;
+        } catch (const QvError &error) {
+            if (error.number() == TextFileReader::NotFound)
+                continue; // between the link and the rename on a slow file system
+            QCOMPARE(error.number(), int(TextFileReader::TooLarge));
+            ++tooLarge;
+        }
+    }
+    QVERIFY(read > 0);
+    QVERIFY(tooLarge > 0);
 }
 
 QTEST_GUILESS_MAIN(TestHostileRead)

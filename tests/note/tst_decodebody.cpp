@@ -63,6 +63,8 @@ void TestDecodeBody::decodes_data()
                                                   << "A\uFFFDB";
     QTest::newRow("truncated sequence at the end") << "=41=D0"
                                                    << "A\uFFFD";
+    QTest::newRow("overlong slash") << "=41=C0=AF=42"
+                                    << "A\uFFFD\uFFFDB";
     QTest::newRow("octet zero kept") << "=41=00=42" << QString::fromUtf16(u"A\0B", 3);
 }
 

@@ -1,5 +1,8 @@
 #include "formatstamp.h"
+#include "qvdatetime.h"
 
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 // Every row names its own zone and locale: nothing here depends on the machine's settings, nor
@@ -13,7 +16,24 @@ private slots:
     void converts();
     void leavesOtherTextUnchanged_data();
     void leavesOtherTextUnchanged();
+    void followsTheProcessZone_data();
+    void followsTheProcessZone();
+    void timeTextInEveryLocale_data();
+    void timeTextInEveryLocale();
 };
+
+namespace {
+
+// Sets TZ until the guard it returns goes.
+auto processZone(const QByteArray &zone)
+{
+    const bool wasSet = qEnvironmentVariableIsSet("TZ");
+    const QByteArray saved = qgetenv("TZ");
+    qputenv("TZ", zone);
+    return qScopeGuard([=] { wasSet ? qputenv("TZ", saved) : qunsetenv("TZ"); });
+}
+
+} // namespace
 
 void TestFormatStamp::converts_data()
 {
@@ -69,7 +89,7 @@ void TestFormatStamp::converts()
     QFETCH(QString, expected);
 
     const DateDisplay display{shortDate, QLocale(locale), QTimeZone(zone)};
-    QVERIFY(display.zone.isValid());
+    QVERIFY(display.zone->isValid());
     QCOMPARE(FormatStamp(stamp, display), expected);
 }
 
@@ -103,6 +123,81 @@ void TestFormatStamp::leavesOtherTextUnchanged()
         const DateDisplay display{shortDate, QLocale(QStringLiteral("ru_RU")),
                                   QTimeZone(QByteArrayLiteral("Europe/Berlin"))};
         QCOMPARE(FormatStamp(value, display), value);
+    }
+}
+
+// Without a zone of its own, a display shows the process's local time as `date` does.
+void TestFormatStamp::followsTheProcessZone_data()
+{
+    QTest::addColumn<QByteArray>("tz");
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("POSIX offsets count west") << QByteArray("UTC+3") << "20130403T183000"
+                                              << "15:30:00 03.04.2013";
+    QTest::newRow("GMT with an offset") << QByteArray("GMT+5") << "20130403T183000"
+                                        << "13:30:00 03.04.2013";
+    QTest::newRow("a POSIX offset east") << QByteArray("XYZ-4:30") << "20130403T183000"
+                                         << "23:00:00 03.04.2013";
+    QTest::newRow("a POSIX rule, summer")
+        << QByteArray("EST5EDT,M3.2.0,M11.1.0") << "20130703T120000"
+        << "08:00:00 03.07.2013";
+    QTest::newRow("a POSIX rule, winter")
+        << QByteArray("EST5EDT,M3.2.0,M11.1.0") << "20130115T120000"
+        << "07:00:00 15.01.2013";
+    QTest::newRow("an unknown zone is UTC") << QByteArray("Nowhere/Atlantis") << "20130403T183000"
+                                            << "18:30:00 03.04.2013";
+    QTest::newRow("a zone name") << QByteArray("Europe/Berlin") << "20130403T183000"
+                                 << "20:30:00 03.04.2013";
+    QTest::newRow("a zone name after a colon") << QByteArray(":Asia/Dubai") << "20131231T230000"
+                                               << "03:00:00 01.01.2014";
+}
+
+void TestFormatStamp::followsTheProcessZone()
+{
+    QFETCH(QByteArray, tz);
+    QFETCH(QString, stamp);
+    QFETCH(QString, expected);
+
+    const auto zone = processZone(tz);
+    DateDisplay display;
+    display.shortDate = true;
+    display.locale = QLocale(QStringLiteral("ru_RU"));
+    QCOMPARE(FormatStamp(stamp, display), expected);
+}
+
+// Every locale's time text is the time alone: no zone, nothing left of what went with it, no
+// pattern letter shown as itself. Other marks, like bg_BG's "ч.", are the locale's own.
+void TestFormatStamp::timeTextInEveryLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    for (const QLocale &locale :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+        QTest::newRow(qPrintable(locale.bcp47Name() + u' ' + locale.name())) << locale;
+}
+
+void TestFormatStamp::timeTextInEveryLocale()
+{
+    QFETCH(QLocale, locale);
+    const auto zone = processZone("UTC"); // what the zone name would show
+    const QString text = qvSystemTimeToStringTime(QTime(20, 30, 45), locale);
+    QVERIFY(!text.isEmpty());
+
+    static const QRegularExpression emptyBrackets(QStringLiteral("[(\\[（【]\\s*[)\\]）】]"));
+    QVERIFY2(!text.contains(emptyBrackets), qPrintable(text));
+    static const QRegularExpression looseEnd(QStringLiteral("^[\\s,،，、]|[\\s,،，、]$"));
+    QVERIFY2(!text.contains(looseEnd), qPrintable(text));
+
+    // Latin letters come only from the AM/PM text or from quoted text in the format.
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString allowed = locale.amText() + locale.pmText();
+    const QStringList quotedAndNot = format.split(u'\'');
+    for (qsizetype i = 1; i < quotedAndNot.size(); i += 2)
+        allowed += quotedAndNot[i];
+    for (const QChar c : text) {
+        const bool latin = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        QVERIFY2(!latin || allowed.contains(c, Qt::CaseInsensitive),
+                 qPrintable(text + QStringLiteral(" from ") + format));
     }
 }
 

@@ -1,6 +1,12 @@
 #include "parsenote.h"
+#include "qvattempt.h"
+#include "qverror.h"
 
 #include <QTest>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -27,6 +33,8 @@ QString note(const QStringList &lines, const QString &eol = QStringLiteral("\r\n
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::function<void()>)
+
 class TestParseNote : public QObject
 {
     Q_OBJECT
@@ -39,6 +47,8 @@ private slots:
     void lineEndStylesGiveTheSameFields_data();
     void lineEndStylesGiveTheSameFields();
     void leavesTheTitleAlone();
+    void failingStepsAreSkippedButNotMemory_data();
+    void failingStepsAreSkippedButNotMemory();
 };
 
 void TestParseNote::markers_data()
@@ -244,6 +254,35 @@ void TestParseNote::leavesTheTitleAlone()
     QVERIFY(
         ParseNote(QStringLiteral("BEGIN:VNOTE\nVERSION:1\nEND:VNOTE"), view, fixedDisplay(), sink));
     QCOMPARE(view.title, QStringLiteral("Quillet [old.vnt]"));
+}
+
+// The rule the parser's steps run under: a failing step is skipped, but memory running out
+// ends the parse, so that a note is never shown with parts silently missing.
+void TestParseNote::failingStepsAreSkippedButNotMemory_data()
+{
+    QTest::addColumn<std::function<void()>>("step");
+    QTest::addColumn<bool>("skipped");
+
+    QTest::newRow("a support call fails")
+        << std::function<void()>([] { throw QvError(QvInvalidArgument, QStringLiteral("failed")); })
+        << true;
+    QTest::newRow("another run-time failure")
+        << std::function<void()>([] { throw std::runtime_error("failed"); }) << true;
+    QTest::newRow("memory runs out")
+        << std::function<void()>([] { throw std::bad_alloc(); }) << false;
+}
+
+void TestParseNote::failingStepsAreSkippedButNotMemory()
+{
+    QFETCH(std::function<void()>, step);
+    QFETCH(bool, skipped);
+    bool passed = false;
+    try {
+        qvAttempt(step);
+        passed = true;
+    } catch (const std::bad_alloc &) {
+    }
+    QCOMPARE(passed, skipped);
 }
 
 QTEST_APPLESS_MAIN(TestParseNote)

@@ -41,6 +41,13 @@ void TestTextFileReader::decodesBytes_data()
                                                  "B")
                                    << "A\uFFFD\uFFFD\uFFFDB";
     QTest::newRow("truncated UTF-8") << QByteArray("A\xd0") << "A\uFFFD";
+    // An overlong "/" must not slip through as one.
+    QTest::newRow("overlong lead C0") << QByteArray("A\xc0\xaf"
+                                                    "B")
+                                      << "A\uFFFD\uFFFDB";
+    QTest::newRow("overlong lead C1") << QByteArray("A\xc1\x81"
+                                                    "B")
+                                      << "A\uFFFD\uFFFDB";
     QTest::newRow("NUL kept") << QByteArray("A\0B", 3) << QString::fromUtf16(u"A\0B", 3);
 }
 
@@ -62,43 +69,67 @@ void TestTextFileReader::readsWholeFile()
     file.write(bytes);
     file.close();
     QCOMPARE(TextFileReader::shared().ReadAllText(path), QString::fromLatin1(bytes));
+    QCOMPARE(TextFileReader::shared().ReadAllBytes(path), bytes);
 }
 
 void TestTextFileReader::failures_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("number");
+    QTest::addColumn<qint64>("cap");
 
+    const auto row = [](const char *name, const QString &path, TextFileReader::Failure number,
+                        qint64 cap = TextFileReader::MaxFileSize) {
+        QTest::newRow(name) << path << int(number) << cap;
+    };
     QVERIFY(m_dir.isValid());
-    QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.vnt"))
-                             << int(TextFileReader::NotFound);
-    QTest::newRow("missing folder")
-        << m_dir.filePath(QStringLiteral("no/such.vnt")) << int(TextFileReader::NotFound);
-    QTest::newRow("empty path") << QString() << int(TextFileReader::NotFound);
-    QTest::newRow("directory") << m_dir.path() << int(TextFileReader::IsDirectory);
-    QTest::newRow("device") << QStringLiteral("/dev/null") << int(TextFileReader::NotRegularFile);
+    row("missing", m_dir.filePath(QStringLiteral("missing.vnt")), TextFileReader::NotFound);
+    row("missing folder", m_dir.filePath(QStringLiteral("no/such.vnt")), TextFileReader::NotFound);
+    row("empty path", QString(), TextFileReader::NotFound);
+    row("directory", m_dir.path(), TextFileReader::IsDirectory);
+    row("device", QStringLiteral("/dev/null"), TextFileReader::NotRegularFile);
 
     const QString fifo = m_dir.filePath(QStringLiteral("pipe.vnt"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QTest::newRow("FIFO, never opened") << fifo << int(TextFileReader::NotRegularFile);
+    row("FIFO, never opened", fifo, TextFileReader::NotRegularFile);
 
     const QString large = m_dir.filePath(QStringLiteral("large.vnt"));
     QFile file(large);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QVERIFY(file.resize(TextFileReader::MaxFileSize + 1)); // sparse: nothing is written
-    QTest::newRow("over the cap") << large << int(TextFileReader::TooLarge);
+    row("over the cap", large, TextFileReader::TooLarge);
+
+    const QString small = m_dir.filePath(QStringLiteral("small.vnt"));
+    QFile smallFile(small);
+    QVERIFY(smallFile.open(QIODevice::WriteOnly));
+    QCOMPARE(smallFile.write(QByteArray(100, 'x')), 100);
+    row("over a small cap", small, TextFileReader::TooLarge, 99);
+    // Files in /proc report a size of 0 and yield more: the cap holds for what is read.
+    row("yields more than its size said, past a small cap", QStringLiteral("/proc/self/status"),
+        TextFileReader::TooLarge, 64);
+    // A name cut at its NUL would name another file.
+    row("NUL inside the name", small + QChar(0) + QStringLiteral(".txt"), TextFileReader::NotFound);
 }
 
 void TestTextFileReader::failures()
 {
     QFETCH(QString, path);
     QFETCH(int, number);
+    QFETCH(qint64, cap);
+    const TextFileReader reader(cap);
     try {
-        (void)TextFileReader::shared().ReadAllText(path);
+        (void)reader.ReadAllText(path);
         QFAIL("the read did not fail");
     } catch (const QvError &error) {
         QCOMPARE(error.number(), number);
         QVERIFY(!error.description().isEmpty());
+    }
+    // The bytes come through the same checks.
+    try {
+        (void)reader.ReadAllBytes(path);
+        QFAIL("the read did not fail");
+    } catch (const QvError &error) {
+        QCOMPARE(error.number(), number);
     }
 }
 
