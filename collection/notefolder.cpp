@@ -1,0 +1,168 @@
+#include "notefolder.h"
+
+#include "qverror.h"
+#include "qvfilename.h"
+#include "textfilereader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr QStringView NoteExtension = u".vnt";
+
+[[noreturn]] void failList(const QString &folder, int error)
+{
+    switch (error) {
+    case ENOENT:
+        throw QvError(TextFileReader::NotFound, QStringLiteral("Папка не найдена: %1").arg(folder));
+    case EACCES:
+    case EPERM:
+        throw QvError(TextFileReader::AccessDenied,
+                      QStringLiteral("Нет прав на чтение папки: %1").arg(folder));
+    case ENOTDIR:
+        throw QvError(TextFileReader::NotRegularFile,
+                      QStringLiteral("Это не папка: %1").arg(folder));
+    default:
+        throw QvError(TextFileReader::InputOutputError,
+                      QStringLiteral("Папка не читается: %1 (%2)")
+                          .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
+    }
+}
+
+class Directory
+{
+public:
+    explicit Directory(DIR *dir) : m_dir(dir) {}
+    ~Directory()
+    {
+        if (m_dir != nullptr)
+            ::closedir(m_dir);
+    }
+    Directory(const Directory &) = delete;
+    Directory &operator=(const Directory &) = delete;
+    [[nodiscard]] DIR *get() const { return m_dir; }
+
+private:
+    DIR *m_dir;
+};
+
+enum class EntryKind { Folder, LinkToFolder, Other };
+
+// The entry's kind from the directory itself where it says, else from the inode.
+EntryKind kindOf(int folderFd, const dirent &entry)
+{
+    struct stat info
+    {
+    };
+    switch (entry.d_type) {
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_LNK:
+        if (::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
+            return EntryKind::LinkToFolder;
+        return EntryKind::Other;
+    case DT_UNKNOWN:
+        if (::fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return EntryKind::Other;
+        if (S_ISDIR(info.st_mode))
+            return EntryKind::Folder;
+        if (S_ISLNK(info.st_mode) && ::fstatat(folderFd, entry.d_name, &info, 0) == 0 &&
+            S_ISDIR(info.st_mode))
+            return EntryKind::LinkToFolder;
+        return EntryKind::Other;
+    default:
+        return EntryKind::Other;
+    }
+}
+
+QString fileNameOf(const QString &path)
+{
+    return path.sliced(path.lastIndexOf(u'/') + 1);
+}
+
+} // namespace
+
+bool isNoteFileName(QStringView name)
+{
+    return name.size() > NoteExtension.size() && !name.startsWith(u'.') &&
+           name.endsWith(NoteExtension, Qt::CaseInsensitive);
+}
+
+NaturalOrder::NaturalOrder(const QLocale &locale) : m_collator(locale)
+{
+    m_collator.setNumericMode(true);
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+}
+
+bool NaturalOrder::lessThan(const QString &a, const QString &b) const
+{
+    const QString nameA = fileNameOf(a);
+    const QString nameB = fileNameOf(b);
+    const int order = m_collator.compare(nameA, nameB);
+    return order != 0 ? order < 0 : nameA < nameB;
+}
+
+void NaturalOrder::sort(QStringList &paths) const
+{
+    // A key per name, made once: comparing keys is far cheaper than collating names again at
+    // every comparison of the sort.
+    struct Keyed
+    {
+        QCollatorSortKey key;
+        QString name;
+        QString path;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(paths.size());
+    for (QString &path : paths) {
+        QString name = fileNameOf(path);
+        keyed.push_back({m_collator.sortKey(name), std::move(name), std::move(path)});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        const int order = a.key.compare(b.key);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        paths[i] = std::move(keyed[i].path);
+}
+
+FolderListing listFolder(const QString &folder, const NaturalOrder &order)
+{
+    const Directory dir(::opendir(qvTextToFileName(folder).constData()));
+    if (dir.get() == nullptr)
+        failList(folder, errno);
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+
+    FolderListing listing;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir.get());
+        if (entry == nullptr) {
+            if (errno != 0)
+                failList(folder, errno);
+            break;
+        }
+        const QString name = qvFileNameToText(entry->d_name);
+        if (name.startsWith(u'.'))
+            continue; // hidden, and the folder itself and its parent
+        switch (kindOf(::dirfd(dir.get()), *entry)) {
+        case EntryKind::Folder:
+            listing.subfolders.append(prefix + name);
+            break;
+        case EntryKind::LinkToFolder:
+            break;
+        case EntryKind::Other:
+            if (isNoteFileName(name))
+                listing.notes.append(prefix + name);
+            break;
+        }
+    }
+    order.sort(listing.notes);
+    order.sort(listing.subfolders);
+    return listing;
+}
