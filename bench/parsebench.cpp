@@ -1,13 +1,17 @@
-// Times ParseNote on whole notes held in memory, beside memcpy of the same bytes.
+// Times ParseNote on whole notes held in memory, beside memcpy of the same bytes, and the lenient
+// reading of the same notes from their bytes.
 //
 //     quillet-bench-parse [--min-seconds S] FILE...
 //
-// For each file, one line: "parse BYTES SECONDS_PER_PARSE memcpy SECONDS_PER_COPY faults N".
-// Each time is the fastest of repeated runs (at least five, and at least S seconds of runs in
-// all), which is the least disturbed by the other work on the machine; N is the page faults of
-// an average parse, the cost of the fresh memory it is given.
+// For each file, two lines: "parse BYTES SECONDS_PER_PARSE memcpy SECONDS_PER_COPY faults N"
+// and "lenient BYTES SECONDS_PER_READ strict SECONDS_PER_STRICT_READ". Each time is the fastest
+// of repeated runs (at least five, and at least S seconds of runs in all), which is the least
+// disturbed by the other work on the machine; N is the page faults of an average parse, the cost
+// of the fresh memory it is given. The lenient reading goes from the bytes to the views; the
+// strict read beside it is the same path for ParseNote: the bytes decoded to text, then parsed.
 
 #include "formatstamp.h"
+#include "lenientreader.h"
 #include "messagesink.h"
 #include "noteview.h"
 #include "parsenote.h"
@@ -97,6 +101,26 @@ bool benchFile(const QString &path, double minSeconds)
 
     std::printf("parse %lld %.9f memcpy %.9f faults %ld\n", static_cast<long long>(bytes.size()),
                 parse, memcpySeconds, faultsPerParse);
+
+    qsizetype lenientBodySize = 0;
+    const double lenient = fastestSeconds(
+        [&] {
+            const LenientReading reading = ReadNotesLenient(bytes, display, sink);
+            lenientBodySize = reading.notes.isEmpty() ? 0 : reading.notes.first().txtBody.size();
+        },
+        minSeconds);
+    const double strict = fastestSeconds(
+        [&] {
+            NoteView view;
+            ParseNote(TextFileReader::DecodeText(bytes), view, display, sink);
+        },
+        minSeconds);
+    if (lenientBodySize != bodySize) {
+        std::fprintf(stderr, "%s: the lenient reading gives another body\n", qPrintable(path));
+        return false;
+    }
+    std::printf("lenient %lld %.9f strict %.9f\n", static_cast<long long>(bytes.size()), lenient,
+                strict);
     std::fflush(stdout);
     return true;
 }
