@@ -28,11 +28,6 @@ const char *findCrOrLf(const char *p, const char *end)
     return p;
 }
 
-char upperAscii(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 } // namespace
 
 LineEnds DetectLineEnds(QByteArrayView bytes)
@@ -86,11 +81,6 @@ QByteArrayView trimBlanks(QByteArrayView text)
 
 bool equalsIgnoringCase(QByteArrayView text, QByteArrayView upper)
 {
-    if (text.size() != upper.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (upperAscii(text[i]) != upper[i])
-            return false;
-    }
-    return true;
+    // Qt folds Latin-1 letters, none of which folds to an ASCII one.
+    return text.size() == upper.size() && text.compare(upper, Qt::CaseInsensitive) == 0;
 }

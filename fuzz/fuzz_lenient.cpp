@@ -1,0 +1,94 @@
+// The lenient reading on any bytes: a clear result within the time limit, the marker messages as
+// the strict reading words them, HoldsNoteText agreeing with the bodies read; and for a note in
+// the strict layout, the same fields as ParseNote.
+
+#include "fuzzcheck.h"
+#include "lenientreader.h"
+#include "notebytes.h"
+#include "parsenote.h"
+#include "strictlayout.h"
+#include "textfilereader.h"
+
+#include <QStringList>
+
+namespace {
+
+class RecordingSink : public MessageSink
+{
+public:
+    void showCritical(const QString &message) override { messages.append(message); }
+    QStringList messages;
+};
+
+DateDisplay display(bool shortDate)
+{
+    DateDisplay display;
+    display.shortDate = shortDate;
+    display.locale = QLocale(QLocale::Russian, QLocale::Russia);
+    display.zone = QTimeZone("Europe/Berlin");
+    return display;
+}
+
+bool hasText(const QString &body)
+{
+    return std::any_of(body.begin(), body.end(), [](QChar c) { return !c.isSpace(); });
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    static const DateDisplay longDates = display(false);
+    static const DateDisplay shortDates = display(true);
+    const DateDisplay &dates = size % 2 == 0 ? longDates : shortDates;
+
+    LenientReading reading;
+    RecordingSink sink;
+    bool holdsText = false;
+    fuzzcheck::withinTime([&] {
+        sink.messages.clear();
+        reading = ReadNotesLenient(bytes, dates, sink);
+        holdsText = HoldsNoteText(bytes);
+    });
+
+    if (reading.accepted) {
+        if (!sink.messages.isEmpty())
+            fuzzcheck::fail("a message for an accepted file", sink.messages.join(u'|'));
+        if (reading.notes.isEmpty())
+            fuzzcheck::fail("an accepted file without notes");
+    } else {
+        const QStringList begin{beginMarkerMissingMessage()};
+        const QStringList end{endMarkerMissingMessage()};
+        if (sink.messages != begin && sink.messages != end)
+            fuzzcheck::fail("not one marker message for a rejected file", sink.messages.join(u'|'));
+        if (!reading.notes.isEmpty())
+            fuzzcheck::fail("notes from a rejected file");
+    }
+    const bool bodyWithText =
+        std::any_of(reading.notes.begin(), reading.notes.end(),
+                    [](const NoteView &note) { return hasText(note.txtBody); });
+    if (holdsText != bodyWithText)
+        fuzzcheck::fail("HoldsNoteText against the bodies read");
+
+    // The strict reading's UTF-8 decoding drops a second byte-order mark after the first.
+    if (NoteBytes(bytes).bytes().startsWith("\xEF\xBB\xBF"))
+        return 0;
+    const QString text = TextFileReader::DecodeText(bytes);
+    if (!isInStrictLayout(text))
+        return 0;
+    NoteView strict;
+    RecordingSink strictSink;
+    if (!ParseNote(text, strict, dates, strictSink))
+        fuzzcheck::fail("the strict layout check let a rejected note through");
+    if (!reading.accepted || reading.notes.size() != 1)
+        fuzzcheck::fail("a note in the strict layout not read as one note",
+                        QString::number(reading.notes.size()));
+    const NoteView &lenient = reading.notes.first();
+    fuzzcheck::expectEqual(lenient.title, NoteView::emptyTitle(), "title");
+    fuzzcheck::expectEqual(lenient.txtVersion, strict.txtVersion, "txtVersion");
+    fuzzcheck::expectEqual(lenient.txtDateCreated, strict.txtDateCreated, "txtDateCreated");
+    fuzzcheck::expectEqual(lenient.txtDateModified, strict.txtDateModified, "txtDateModified");
+    fuzzcheck::expectEqual(lenient.txtBody, strict.txtBody, "txtBody");
+    return 0;
+}
