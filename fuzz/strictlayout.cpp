@@ -84,8 +84,8 @@ bool headerLineIsShared(const QString &line)
     bool ok = false;
     if (isSharedField(line, ok))
         return ok;
-    // Any other property is ignored by both when it has no parameter or group, and is none
-    // of the bodies.
+    // Any other property is ignored by both when it has no parameter or group, and is none of
+    // those the lenient reading takes (whose names it finds with blanks around them too).
     const qsizetype colon = line.indexOf(u':');
     if (colon < 0)
         return true;
@@ -93,7 +93,10 @@ bool headerLineIsShared(const QString &line)
     if (name.contains(u';') || name.contains(u'.'))
         return false;
     const QString upperName = qvTrimEx(name).toString().toUpper();
-    return upperName != u"BODY" && upperName != u"NOTE" && upperName != u"SUMMARY";
+    static const QStringList Taken{QStringLiteral("BODY"),     QStringLiteral("NOTE"),
+                                   QStringLiteral("SUMMARY"),  QStringLiteral("VERSION"),
+                                   QStringLiteral("DCREATED"), QStringLiteral("LAST-MODIFIED")};
+    return !Taken.contains(upperName);
 }
 
 bool bodyLineIsShared(QStringView line, bool first, bool last)
