@@ -3,6 +3,7 @@
 // the strict layout, the same fields as ParseNote.
 
 #include "fuzzcheck.h"
+#include "fuzznotes.h"
 #include "lenientreader.h"
 #include "notebytes.h"
 #include "parsenote.h"
@@ -12,22 +13,6 @@
 #include <QStringList>
 
 namespace {
-
-class RecordingSink : public MessageSink
-{
-public:
-    void showCritical(const QString &message) override { messages.append(message); }
-    QStringList messages;
-};
-
-DateDisplay display(bool shortDate)
-{
-    DateDisplay display;
-    display.shortDate = shortDate;
-    display.locale = QLocale(QLocale::Russian, QLocale::Russia);
-    display.zone = QTimeZone("Europe/Berlin");
-    return display;
-}
 
 bool hasText(const QString &body)
 {
@@ -39,12 +24,12 @@ bool hasText(const QString &body)
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    static const DateDisplay longDates = display(false);
-    static const DateDisplay shortDates = display(true);
+    static const DateDisplay longDates = fuzzcheck::berlinDisplay(false);
+    static const DateDisplay shortDates = fuzzcheck::berlinDisplay(true);
     const DateDisplay &dates = size % 2 == 0 ? longDates : shortDates;
 
     LenientReading reading;
-    RecordingSink sink;
+    fuzzcheck::RecordingSink sink;
     bool holdsText = false;
     fuzzcheck::withinTime([&] {
         sink.messages.clear();
@@ -78,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     if (!isInStrictLayout(text))
         return 0;
     NoteView strict;
-    RecordingSink strictSink;
+    fuzzcheck::RecordingSink strictSink;
     if (!ParseNote(text, strict, dates, strictSink))
         fuzzcheck::fail("the strict layout check let a rejected note through");
     if (!reading.accepted || reading.notes.size() != 1)

@@ -1,29 +1,12 @@
 #include "valuedecoder.h"
 
 #include "charsetdecoder.h"
+#include "hexdigit.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
-
-// Hexadecimal digit values for every octet; -1 for the others.
-constexpr std::array<signed char, 256> HexValues = [] {
-    std::array<signed char, 256> values{};
-    values.fill(-1);
-    for (int i = 0; i < 10; ++i)
-        values['0' + i] = static_cast<signed char>(i);
-    for (int i = 0; i < 6; ++i) {
-        values['A' + i] = static_cast<signed char>(10 + i);
-        values['a' + i] = static_cast<signed char>(10 + i);
-    }
-    return values;
-}();
-
-inline int hexValue(char c)
-{
-    return HexValues[static_cast<unsigned char>(c)];
-}
 
 // Gathers octets in a small buffer that stays in cache and hands them on whenever it fills, so
 // that a large value is never held as octets as well as text.
