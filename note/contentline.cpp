@@ -85,7 +85,7 @@ bool ValueCursor::nextPiece(QByteArrayView &piece)
         piece = takeLine(line.sliced(1));
         return true;
     }
-    if (m_encoding == ValueEncoding::Base64 && !trimBlanks(line).isEmpty()) {
+    if (m_encoding == ValueEncoding::Base64 && !line.isEmpty()) {
         m_lines = probe;
         piece = line;
         return true;

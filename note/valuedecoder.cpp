@@ -60,7 +60,9 @@ public:
         const char *p = piece.data();
         const char *const end = p + piece.size();
         while (p < end) {
-            const qsizetype count = std::min<qsizetype>(end - p, OctetBuffer::ChunkSize);
+            // Each character gives at most one octet, and an escape left open by the last piece
+            // may give two more.
+            const qsizetype count = std::min<qsizetype>(end - p, OctetBuffer::ChunkSize - 2);
             char *out = m_out.room(count + 2);
             const char *const stop = p + count;
             while (p < stop) {

@@ -249,6 +249,14 @@ void TestLenient::badInput_data()
         << note({"BODY:x" + repeated("\r\n y", 100000)}) << none << 1 << "" << qsizetype(100001);
     QTest::newRow("60 MB single value") << note({"BODY:" + repeated("0123456789", 6000000)}) << none
                                         << 1 << "" << qsizetype(60000000);
+    // Longer than the decoder's buffer, with an escape left open where a chunk of it may end.
+    QTest::newRow("long quoted-printable line")
+        << note({"BODY;QUOTED-PRINTABLE:" + repeated("x", 16382) + "=4" + repeated("x", 16384) +
+                 "=41" + repeated("xy=41", 30000) + "=4"})
+        << none << 1
+        << QString(repeated("x", 16382) + "=4" + repeated("x", 16384) + "A" +
+                   repeated("xyA", 30000) + "=4")
+        << qsizetype(-1);
     QTest::newRow("NUL bytes") << note({QByteArray("BODY:a\0b", 8), QByteArray("\0VERSION:1", 10)})
                                << none << 1 << QString::fromLatin1("a\0b", 3) << qsizetype(-1);
     QTest::newRow("BEGIN with no END")
