@@ -1,14 +1,17 @@
 // The lenient reading on any bytes: a clear result within the time limit, the marker messages as
-// the strict reading words them, HoldsNoteText agreeing with the bodies read; and for a note in
-// the strict layout, the same fields as ParseNote.
+// the strict reading words them, the VNOTE blocks as a line-by-line reference finds them,
+// HoldsNoteText agreeing with the bodies read; and for a note in the strict layout, the same
+// fields as ParseNote.
 
 #include "fuzzcheck.h"
 #include "fuzznotes.h"
 #include "lenientreader.h"
 #include "notebytes.h"
 #include "parsenote.h"
+#include "reference.h"
 #include "strictlayout.h"
 #include "textfilereader.h"
+#include "vnoteblocks.h"
 
 #include <QStringList>
 
@@ -50,6 +53,21 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         if (!reading.notes.isEmpty())
             fuzzcheck::fail("notes from a rejected file");
     }
+    const NoteBytes plain(bytes);
+    const VNoteBlocks blocks = FindVNoteBlocks(plain.bytes());
+    const VNoteBlocks expectedBlocks = referenceVNoteBlocks(plain.bytes());
+    if (blocks.problem != expectedBlocks.problem || blocks.lineEnds != expectedBlocks.lineEnds ||
+        blocks.notes.size() != expectedBlocks.notes.size())
+        fuzzcheck::fail("VNOTE blocks against the line-by-line reference");
+    for (qsizetype i = 0; i < blocks.notes.size(); ++i) {
+        if (blocks.notes[i].data() != expectedBlocks.notes[i].data() ||
+            blocks.notes[i].size() != expectedBlocks.notes[i].size())
+            fuzzcheck::fail("a VNOTE block against the line-by-line reference");
+    }
+    if (reading.accepted != (blocks.problem == VNoteBlocks::Problem::None) ||
+        reading.notes.size() != blocks.notes.size())
+        fuzzcheck::fail("notes read against the blocks found");
+
     const bool bodyWithText =
         std::any_of(reading.notes.begin(), reading.notes.end(),
                     [](const NoteView &note) { return hasText(note.txtBody); });
@@ -57,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         fuzzcheck::fail("HoldsNoteText against the bodies read");
 
     // The strict reading's UTF-8 decoding drops a second byte-order mark after the first.
-    if (NoteBytes(bytes).bytes().startsWith("\xEF\xBB\xBF"))
+    if (plain.bytes().startsWith("\xEF\xBB\xBF"))
         return 0;
     const QString text = TextFileReader::DecodeText(bytes);
     if (!isInStrictLayout(text))

@@ -5,6 +5,7 @@
 
 #include "formatstamp.h"
 #include "noteview.h"
+#include "vnoteblocks.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,3 +19,7 @@ QString referenceParseNote(const QString &text, NoteView &view, const DateDispla
 
 // Bytes to text by their byte-order mark, through Qt's own decoders.
 QString referenceDecodeText(const QByteArray &bytes);
+
+// The VNOTE blocks of a note file's bytes (after their byte-order mark), line by line: every line
+// split off and classified, then the blocks built from the marker lines in order.
+VNoteBlocks referenceVNoteBlocks(QByteArrayView bytes);
