@@ -25,6 +25,8 @@ public:
     // Where the next line starts.
     [[nodiscard]] const char *position() const { return m_at; }
     [[nodiscard]] bool atEnd() const { return m_at == m_end; }
+    // Where the bytes end.
+    [[nodiscard]] const char *end() const { return m_end; }
     [[nodiscard]] LineEnds lineEnds() const { return m_ends; }
 
 private:

@@ -98,6 +98,14 @@ void CharsetDecoder::convert(QByteArrayView octets, bool flush)
     }
 }
 
+void CharsetDecoder::reserve(qsizetype octets)
+{
+    if (m_mode == Mode::Utf8)
+        m_utf8.reserve(octets);
+    else if (m_mode == Mode::Converter)
+        m_text.reserve(m_length + octets);
+}
+
 void CharsetDecoder::append(QByteArrayView octets)
 {
     switch (m_mode) {

@@ -27,6 +27,8 @@ public:
     // in UTF-8 and with no charset named.
     static bool readsAsciiAsIs(QByteArrayView charset);
 
+    // A hint for the number of octets to come, so the text is allocated once.
+    void reserve(qsizetype octets);
     void append(QByteArrayView octets);
     [[nodiscard]] QString finish();
 

@@ -27,6 +27,8 @@ public:
     // The lines after the value, once it has been read to its end.
     [[nodiscard]] const ByteLines &lines() const { return m_lines; }
     [[nodiscard]] ValueEncoding encoding() const { return m_encoding; }
+    // The most bytes the value can span: all from its start to the end of its note.
+    [[nodiscard]] qsizetype maxSize() const { return m_lines.end() - m_first.data(); }
 
 private:
     QByteArrayView takeLine(QByteArrayView line);

@@ -209,6 +209,10 @@ QString DecodeValue(ValueCursor &value, QByteArrayView charset)
     }
 
     CharsetDecoder text(charset);
+    // Escapes take three bytes an octet; the bound is far off only for a small value that has
+    // much of its note after it, whose text is made to fit below.
+    const qsizetype maxOctets = value.maxSize();
+    text.reserve(value.encoding() == ValueEncoding::QuotedPrintable ? maxOctets / 3 : maxOctets);
     OctetBuffer octets(text);
     switch (value.encoding()) {
     case ValueEncoding::QuotedPrintable: {
@@ -228,5 +232,8 @@ QString DecodeValue(ValueCursor &value, QByteArrayView charset)
         break;
     }
     octets.flush();
-    return text.finish();
+    QString decoded = text.finish();
+    if (decoded.capacity() - decoded.size() > OctetBuffer::ChunkSize)
+        decoded.squeeze();
+    return decoded;
 }
