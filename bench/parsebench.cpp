@@ -64,17 +64,22 @@ template <typename Run> double fastestSeconds(Run &&run, double minSeconds)
     return fastest;
 }
 
-// The fastest run of each of three, run in turn, so that a busy spell on the machine slows all.
+// The fastest run of each of three, run one after the other in turn, so that a busy spell on the
+// machine slows all of them alike.
 std::array<double, 3> fastestInTurn(const std::array<std::function<void()>, 3> &runs,
                                     double minSeconds)
 {
+    constexpr int MinRounds = 10;
     std::array<double, 3> fastest{1e30, 1e30, 1e30};
-    const auto start = Clock::now();
-    for (int round = 0;
-         round < 5 || std::chrono::duration<double>(Clock::now() - start).count() < 3 * minSeconds;
-         ++round) {
-        for (size_t i = 0; i < runs.size(); ++i)
-            fastest[i] = std::min(fastest[i], fastestSeconds(runs[i], 0));
+    double total = 0;
+    for (int round = 0; round < MinRounds || total < 3 * minSeconds; ++round) {
+        for (size_t i = 0; i < runs.size(); ++i) {
+            const auto start = Clock::now();
+            runs[i]();
+            const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            fastest[i] = std::min(fastest[i], seconds);
+            total += seconds;
+        }
     }
     return fastest;
 }

@@ -1,5 +1,5 @@
 // The lenient reading on any bytes: a clear result within the time limit, the marker messages as
-// the strict reading words them, the VNOTE blocks as a line-by-line reference finds them,
+// the strict reading words them, the notes' lines as a line-by-line reference finds them,
 // HoldsNoteText agreeing with the bodies read; and for a note in the strict layout, the same
 // fields as ParseNote.
 
@@ -11,7 +11,7 @@
 #include "reference.h"
 #include "strictlayout.h"
 #include "textfilereader.h"
-#include "vnoteblocks.h"
+#include "vnotenotes.h"
 
 #include <QStringList>
 
@@ -54,19 +54,24 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             fuzzcheck::fail("notes from a rejected file");
     }
     const NoteBytes plain(bytes);
-    const VNoteBlocks blocks = FindVNoteBlocks(plain.bytes());
-    const VNoteBlocks expectedBlocks = referenceVNoteBlocks(plain.bytes());
-    if (blocks.problem != expectedBlocks.problem || blocks.lineEnds != expectedBlocks.lineEnds ||
-        blocks.notes.size() != expectedBlocks.notes.size())
-        fuzzcheck::fail("VNOTE blocks against the line-by-line reference");
-    for (qsizetype i = 0; i < blocks.notes.size(); ++i) {
-        if (blocks.notes[i].data() != expectedBlocks.notes[i].data() ||
-            blocks.notes[i].size() != expectedBlocks.notes[i].size())
-            fuzzcheck::fail("a VNOTE block against the line-by-line reference");
+    const VNoteFile file = CheckVNoteMarkers(plain.bytes());
+    const QList<QByteArrayView> notes = FindNoteLines(plain.bytes());
+    const ReferenceNotes expectedNotes = referenceNoteLines(plain.bytes());
+    if (file.problem != expectedNotes.problem || file.lineEnds != expectedNotes.lineEnds ||
+        notes.size() != expectedNotes.notes.size())
+        fuzzcheck::fail("notes against the line-by-line reference",
+                        QStringLiteral("%1 notes, %2 expected")
+                            .arg(notes.size())
+                            .arg(expectedNotes.notes.size()));
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        if (notes[i].data() != expectedNotes.notes[i].data() ||
+            notes[i].size() != expectedNotes.notes[i].size())
+            fuzzcheck::fail("a note's lines against the line-by-line reference",
+                            QString::number(i));
     }
-    if (reading.accepted != (blocks.problem == VNoteBlocks::Problem::None) ||
-        reading.notes.size() != blocks.notes.size())
-        fuzzcheck::fail("notes read against the blocks found");
+    if (reading.accepted != (file.problem == VNoteFile::Problem::None) ||
+        reading.notes.size() != notes.size())
+        fuzzcheck::fail("notes read against the notes found");
 
     const bool bodyWithText =
         std::any_of(reading.notes.begin(), reading.notes.end(),

@@ -141,9 +141,9 @@ QString referenceDecodeText(const QByteArray &bytes)
     return QString::fromUtf8(bytes);
 }
 
-VNoteBlocks referenceVNoteBlocks(QByteArrayView bytes)
+ReferenceNotes referenceNoteLines(QByteArrayView bytes)
 {
-    VNoteBlocks found;
+    ReferenceNotes found;
     qsizetype firstBreak = 0;
     while (firstBreak < bytes.size() && bytes[firstBreak] != '\r' && bytes[firstBreak] != '\n')
         ++firstBreak;
@@ -199,11 +199,11 @@ VNoteBlocks referenceVNoteBlocks(QByteArrayView bytes)
     while (lastNonBlank >= 0 && kinds[lastNonBlank] == Blank)
         --lastNonBlank;
     if (firstNonBlank == kinds.size() || kinds[firstNonBlank] != Begin) {
-        found.problem = VNoteBlocks::Problem::BeginMissing;
+        found.problem = VNoteFile::Problem::BeginMissing;
         return found;
     }
     if (kinds[lastNonBlank] != End) {
-        found.problem = VNoteBlocks::Problem::EndMissing;
+        found.problem = VNoteFile::Problem::EndMissing;
         return found;
     }
     qsizetype open = -1;

@@ -71,7 +71,7 @@ bool ValueCursor::nextPiece(QByteArrayView &piece)
     }
     ByteLines probe = m_lines;
     QByteArrayView line;
-    if (!probe.next(line)) {
+    if (!probe.next(line) || markerLine(line) != MarkerLine::None) {
         m_done = true;
         return false;
     }
@@ -112,7 +112,18 @@ bool ContentLineReader::next(ContentLine &line)
         m_lines = m_current.lines();
         m_hasCurrent = false;
     }
-    for (QByteArrayView text; m_lines.next(text);) {
+    while (m_end == nullptr) {
+        const char *const lineStart = m_lines.position();
+        QByteArrayView text;
+        if (!m_lines.next(text)) {
+            m_end = lineStart;
+            break;
+        }
+        m_endMarker = markerLine(text);
+        if (m_endMarker != MarkerLine::None) {
+            m_end = lineStart;
+            break;
+        }
         if (text.isEmpty() || isBlankOrTab(text.front()))
             continue;
         const qsizetype colon = text.indexOf(':');
@@ -138,4 +149,9 @@ bool ContentLineReader::next(ContentLine &line)
         return true;
     }
     return false;
+}
+
+QByteArrayView ContentLineReader::noteLines() const
+{
+    return {m_start, m_end};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bytelines.h"
+#include "vnoteblocks.h"
 
 #include <QByteArrayView>
 
@@ -11,7 +12,8 @@ enum class ValueEncoding { None, QuotedPrintable, Base64, EightBit, SevenBit };
 // then each line that continues it. A line that starts with a blank or tab continues any value
 // (without that one character). A quoted-printable line ending in "=" (after its trailing blanks,
 // which are dropped) continues on the next line, whole, and loses the "="; a BASE64 value also
-// continues on unindented lines until an empty one. Copies read the value independently.
+// continues on unindented lines until an empty one. No value runs on into a marker line. Copies
+// read the value independently.
 class ValueCursor
 {
 public:
@@ -53,20 +55,35 @@ struct ContentLine
     [[nodiscard]] bool isNamed(QByteArrayView upperName) const;
 };
 
-// The properties of one VNOTE block in order. Lines that are neither a property nor part of a
-// value (no colon, or a folded line with nothing to continue) are passed over.
+// The properties of one note in order, from the line after its BEGIN marker up to the marker line
+// that ends it: its END line, or a BEGIN line that starts the next note (the note is then cut
+// off, and keeps what it has). Lines that are neither a property nor part of a value (no colon,
+// or a folded line with nothing to continue) are passed over.
 class ContentLineReader
 {
 public:
-    ContentLineReader(QByteArrayView block, LineEnds ends) : m_lines(block, ends) {}
+    // `lines` runs from the note's first line to the end of the file.
+    ContentLineReader(QByteArrayView lines, LineEnds ends)
+        : m_lines(lines, ends), m_start(lines.data())
+    {
+    }
 
     bool next(ContentLine &line);
     // The value of the line that next() returned last. Reading it here saves reading past it
     // again in the next call.
     [[nodiscard]] ValueCursor &currentValue() { return m_current; }
 
+    // Once next() has returned false: the note's lines, the marker that ended them (None at the
+    // end of the file) and where the line after that marker starts.
+    [[nodiscard]] QByteArrayView noteLines() const;
+    [[nodiscard]] MarkerLine endMarker() const { return m_endMarker; }
+    [[nodiscard]] const char *afterEnd() const { return m_lines.position(); }
+
 private:
     ByteLines m_lines;
+    const char *m_start;
     ValueCursor m_current;
     bool m_hasCurrent = false;
+    MarkerLine m_endMarker = MarkerLine::None;
+    const char *m_end = nullptr; // where the marker line starts, once it has been met
 };

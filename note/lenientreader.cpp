@@ -6,7 +6,7 @@
 #include "qvtext.h"
 #include "utcstamp.h"
 #include "valuedecoder.h"
-#include "vnoteblocks.h"
+#include "vnotenotes.h"
 
 #include <optional>
 
@@ -28,10 +28,9 @@ QString decoded(ContentLine line)
     return DecodeValue(line.value, line.charset);
 }
 
-NoteProperties readProperties(QByteArrayView block, LineEnds ends)
+NoteProperties readProperties(ContentLineReader &reader)
 {
     NoteProperties found;
-    ContentLineReader reader(block, ends);
     for (ContentLine line; reader.next(line);) {
         if (line.isNamed("BODY")) {
             if (!found.body) // read in place, so the reader need not go over it again
@@ -82,31 +81,34 @@ LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display
                                 MessageSink &messages)
 {
     const NoteBytes input(bytes);
-    const VNoteBlocks blocks = FindVNoteBlocks(input.bytes());
+    const VNoteFile file = CheckVNoteMarkers(input.bytes());
     LenientReading reading;
-    switch (blocks.problem) {
-    case VNoteBlocks::Problem::BeginMissing:
+    switch (file.problem) {
+    case VNoteFile::Problem::BeginMissing:
         messages.showCritical(beginMarkerMissingMessage());
         return reading;
-    case VNoteBlocks::Problem::EndMissing:
+    case VNoteFile::Problem::EndMissing:
         messages.showCritical(endMarkerMissingMessage());
         return reading;
-    case VNoteBlocks::Problem::None:
+    case VNoteFile::Problem::None:
         break;
     }
     reading.accepted = true;
-    reading.notes.reserve(blocks.notes.size());
-    for (const QByteArrayView block : blocks.notes)
-        reading.notes.append(noteView(readProperties(block, blocks.lineEnds), display));
+    ForEachNote(input.bytes(), file, [&](ContentLineReader &reader) {
+        reading.notes.append(noteView(readProperties(reader), display));
+    });
     return reading;
 }
 
 bool HoldsNoteText(QByteArrayView bytes)
 {
     const NoteBytes input(bytes);
-    const VNoteBlocks blocks = FindVNoteBlocks(input.bytes());
-    return std::any_of(blocks.notes.begin(), blocks.notes.end(), [&](QByteArrayView block) {
-        const NoteProperties note = readProperties(block, blocks.lineEnds);
-        return note.body && hasText(*note.body);
+    bool found = false;
+    ForEachNote(input.bytes(), CheckVNoteMarkers(input.bytes()), [&](ContentLineReader &reader) {
+        if (found)
+            return;
+        const NoteProperties note = readProperties(reader);
+        found = note.body && hasText(*note.body);
     });
+    return found;
 }

@@ -1,36 +1,18 @@
 #include "vnoteblocks.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
-
-enum class LineKind { Blank, Begin, End, Other };
 
 bool isBlankOrCr(char c)
 {
     return isBlankOrTab(c) || c == '\r';
 }
 
-LineKind kindOf(QByteArrayView line)
+bool isBlankLine(QByteArrayView line)
 {
-    qsizetype from = 0;
-    qsizetype to = line.size();
-    while (from < to && isBlankOrCr(line[from]))
-        ++from;
-    if (from == to)
-        return LineKind::Blank;
-    // Most lines are values: only a line that starts like a marker is compared.
-    const char first = line[from];
-    if (first != 'B' && first != 'b' && first != 'E' && first != 'e')
-        return LineKind::Other;
-    while (isBlankOrCr(line[to - 1]))
-        --to;
-    const QByteArrayView word = line.sliced(from, to - from);
-    if (equalsIgnoringCase(word, "BEGIN:VNOTE"))
-        return LineKind::Begin;
-    if (equalsIgnoringCase(word, "END:VNOTE"))
-        return LineKind::End;
-    return LineKind::Other;
+    return std::all_of(line.begin(), line.end(), isBlankOrCr);
 }
 
 // Where the line that holds `at` starts: after the line end before it, but not before `floor`,
@@ -46,62 +28,72 @@ const char *lineStart(const char *floor, const char *at, LineEnds ends)
     return at;
 }
 
-// The kind of the last line that is not blank.
-LineKind lastKind(QByteArrayView bytes, LineEnds ends)
+// The last line that is not blank, or an empty view.
+QByteArrayView lastLine(QByteArrayView bytes, LineEnds ends)
 {
     const char *const first = bytes.data();
     const char *last = first + bytes.size();
     while (last > first && (isBlankOrCr(last[-1]) || last[-1] == '\n'))
         --last;
     if (last == first)
-        return LineKind::Blank;
-    const char *const start = lineStart(first, last - 1, ends);
-    ByteLines lines(QByteArrayView(start, first + bytes.size()), ends);
+        return {};
+    ByteLines lines(QByteArrayView(lineStart(first, last - 1, ends), first + bytes.size()), ends);
     QByteArrayView line;
     lines.next(line);
-    return kindOf(line);
+    return line;
 }
 
 } // namespace
 
-VNoteBlocks FindVNoteBlocks(QByteArrayView bytes)
+MarkerLine markerLine(QByteArrayView line)
 {
-    VNoteBlocks found;
-    found.lineEnds = DetectLineEnds(bytes);
-    ByteLines lines(bytes, found.lineEnds);
-    LineKind first = LineKind::Blank;
-    for (QByteArrayView line; first == LineKind::Blank && lines.next(line);)
-        first = kindOf(line);
-    if (first != LineKind::Begin) {
-        found.problem = VNoteBlocks::Problem::BeginMissing;
-        return found;
-    }
-    if (lastKind(bytes, found.lineEnds) != LineKind::End) {
-        found.problem = VNoteBlocks::Problem::EndMissing;
-        return found;
-    }
+    qsizetype from = 0;
+    qsizetype to = line.size();
+    while (from < to && isBlankOrCr(line[from]))
+        ++from;
+    // Most lines are values: only a line that starts like a marker is compared.
+    if (from == to || ((line[from] | 0x20) != 'b' && (line[from] | 0x20) != 'e'))
+        return MarkerLine::None;
+    while (isBlankOrCr(line[to - 1]))
+        --to;
+    const QByteArrayView word = line.sliced(from, to - from);
+    if (equalsIgnoringCase(word, "BEGIN:VNOTE"))
+        return MarkerLine::Begin;
+    if (equalsIgnoringCase(word, "END:VNOTE"))
+        return MarkerLine::End;
+    return MarkerLine::None;
+}
 
-    // Every marker line holds a colon, and the lines of a note body seldom do: only the lines
-    // with one are looked at, each once.
-    const char *const end = bytes.data() + bytes.size();
-    const char *open = lines.position(); // where the open block's lines start
-    const char *from = open;
+VNoteFile CheckVNoteMarkers(QByteArrayView bytes)
+{
+    VNoteFile file;
+    file.lineEnds = DetectLineEnds(bytes);
+    ByteLines lines(bytes, file.lineEnds);
+    QByteArrayView first;
+    while (lines.next(first) && isBlankLine(first)) {
+    }
+    if (markerLine(first) != MarkerLine::Begin)
+        file.problem = VNoteFile::Problem::BeginMissing;
+    else if (markerLine(lastLine(bytes, file.lineEnds)) != MarkerLine::End)
+        file.problem = VNoteFile::Problem::EndMissing;
+    else
+        file.firstNote = lines.position();
+    return file;
+}
+
+const char *NextNoteStart(QByteArrayView rest, LineEnds ends)
+{
+    // Every marker line holds a colon: only the lines with one are looked at, each once.
+    const char *from = rest.data();
+    const char *const end = from + rest.size();
     while (const auto *colon =
                static_cast<const char *>(std::memchr(from, ':', size_t(end - from)))) {
-        const char *const start = lineStart(from, colon, found.lineEnds);
-        ByteLines rest(QByteArrayView(start, end), found.lineEnds);
+        ByteLines lines(QByteArrayView(lineStart(from, colon, ends), end), ends);
         QByteArrayView line;
-        rest.next(line);
-        from = rest.position();
-        const LineKind kind = kindOf(line);
-        if (kind == LineKind::Begin) {
-            if (open != nullptr)
-                found.notes.append(QByteArrayView(open, start));
-            open = from;
-        } else if (kind == LineKind::End && open != nullptr) {
-            found.notes.append(QByteArrayView(open, start));
-            open = nullptr;
-        }
+        lines.next(line);
+        from = lines.position();
+        if (markerLine(line) == MarkerLine::Begin)
+            return from;
     }
-    return found;
+    return nullptr;
 }
