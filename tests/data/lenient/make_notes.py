@@ -186,7 +186,7 @@ layout("summary-only",
        [fields("1.1", body="Позвонить маме")])
 layout("several-notes",
        note(b"BEGIN:VNOTE", b"VERSION:1.1", b"BODY:first", b"END:VNOTE", b"",
-            b"BEGIN:VNOTE", b"VERSION:1.1", b"BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=",
+            b"VERSION:9.9", b"NOTE:between notes, so no note's", b"BEGIN:VNOTE", b"VERSION:1.1", b"BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=",
             qp("второй".encode()), b"END:VNOTE",
             b"BEGIN:VNOTE", b"BODY:", b"DCREATED:20240115T091500", b"END:VNOTE"),
        [fields("1.1", body="first"), fields("1.1", body="второй"),
