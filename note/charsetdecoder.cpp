@@ -124,19 +124,29 @@ void CharsetDecoder::append(QByteArrayView octets)
 QString CharsetDecoder::finish()
 {
     if (m_mode == Mode::Detect) {
-        if (m_undetected.isEmpty() || QByteArrayView(m_undetected).isValidUtf8())
-            return qvUTF8ToUNICODE(m_undetected);
-        m_converter.reset(openConverter(Fallback8Bit));
-        if (m_converter == nullptr) // ICU without its data: still show the text
-            return qvUTF8ToUNICODE(m_undetected);
-        m_mode = Mode::Converter;
         const QByteArray octets = std::move(m_undetected);
-        convert(octets, true);
-    } else if (m_mode == Mode::Converter) {
-        convert({}, true);
+        return decodeAll(octets);
     }
     if (m_mode == Mode::Utf8)
         return m_utf8.finish();
+    convert({}, true);
+    m_text.truncate(m_length);
+    return std::move(m_text);
+}
+
+QString CharsetDecoder::decodeAll(QByteArrayView octets)
+{
+    if (m_mode == Mode::Detect) {
+        if (octets.isValidUtf8())
+            return qvUTF8ToUNICODE(octets);
+        m_converter.reset(openConverter(Fallback8Bit));
+        if (m_converter == nullptr) // ICU without its data: still show the text
+            return qvUTF8ToUNICODE(octets);
+        m_mode = Mode::Converter;
+    }
+    if (m_mode == Mode::Utf8)
+        return qvUTF8ToUNICODE(octets);
+    convert(octets, true);
     m_text.truncate(m_length);
     return std::move(m_text);
 }

@@ -13,7 +13,11 @@ namespace {
 class OctetBuffer
 {
 public:
-    explicit OctetBuffer(CharsetDecoder &charset) : m_charset(charset) {}
+    // `expected`: a hint for the number of octets, used once they fill the buffer.
+    OctetBuffer(CharsetDecoder &charset, qsizetype expected)
+        : m_charset(charset), m_expected(expected)
+    {
+    }
 
     // Room for `count` (at most ChunkSize) more octets; returns where the next one goes.
     char *room(qsizetype count)
@@ -36,14 +40,32 @@ public:
     }
     void flush()
     {
+        if (!m_flushed) {
+            m_flushed = true;
+            m_charset.reserve(m_expected);
+        }
         m_charset.append(QByteArrayView(m_octets.data(), m_used));
         m_used = 0;
+    }
+    // The text of all the octets. A value that never filled the buffer is decoded at once.
+    QString finish()
+    {
+        if (!m_flushed)
+            return m_charset.decodeAll(QByteArrayView(m_octets.data(), m_used));
+        flush();
+        QString text = m_charset.finish();
+        // The hint is far off only for a small value with much of its note after it.
+        if (text.capacity() - text.size() > ChunkSize)
+            text.squeeze();
+        return text;
     }
 
     static constexpr qsizetype ChunkSize = 16 * 1024;
 
 private:
     CharsetDecoder &m_charset;
+    qsizetype m_expected;
+    bool m_flushed = false;
     std::array<char, ChunkSize> m_octets; // on the stack: a small value costs no allocation
     qsizetype m_used = 0;
 };
@@ -209,11 +231,10 @@ QString DecodeValue(ValueCursor &value, QByteArrayView charset)
     }
 
     CharsetDecoder text(charset);
-    // Escapes take three bytes an octet; the bound is far off only for a small value that has
-    // much of its note after it, whose text is made to fit below.
+    // Escapes take three bytes an octet.
     const qsizetype maxOctets = value.maxSize();
-    text.reserve(value.encoding() == ValueEncoding::QuotedPrintable ? maxOctets / 3 : maxOctets);
-    OctetBuffer octets(text);
+    OctetBuffer octets(text, value.encoding() == ValueEncoding::QuotedPrintable ? maxOctets / 3
+                                                                                : maxOctets);
     switch (value.encoding()) {
     case ValueEncoding::QuotedPrintable: {
         QuotedPrintableDecoder decoder(octets);
@@ -231,9 +252,5 @@ QString DecodeValue(ValueCursor &value, QByteArrayView charset)
         decodeUnencoded(value, octets);
         break;
     }
-    octets.flush();
-    QString decoded = text.finish();
-    if (decoded.capacity() - decoded.size() > OctetBuffer::ChunkSize)
-        decoded.squeeze();
-    return decoded;
+    return octets.finish();
 }
