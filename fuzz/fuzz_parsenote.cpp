@@ -2,43 +2,23 @@
 // step-by-step parser.
 
 #include "fuzzcheck.h"
-#include "messagesink.h"
+#include "fuzznotes.h"
 #include "parsenote.h"
 #include "reference.h"
 #include "textfilereader.h"
 
 #include <QStringList>
 
-namespace {
-
-class RecordingSink : public MessageSink
-{
-public:
-    void showCritical(const QString &message) override { messages.append(message); }
-    QStringList messages;
-};
-
-DateDisplay display(bool shortDate)
-{
-    DateDisplay display;
-    display.shortDate = shortDate;
-    display.locale = QLocale(QLocale::Russian, QLocale::Russia);
-    display.zone = QTimeZone("Europe/Berlin");
-    return display;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     const QString text =
         TextFileReader::DecodeText(QByteArrayView(reinterpret_cast<const char *>(data), size));
-    static const DateDisplay longDates = display(false);
-    static const DateDisplay shortDates = display(true);
+    static const DateDisplay longDates = fuzzcheck::berlinDisplay(false);
+    static const DateDisplay shortDates = fuzzcheck::berlinDisplay(true);
     const DateDisplay &dates = size % 2 == 0 ? longDates : shortDates;
 
     NoteView view;
-    RecordingSink sink;
+    fuzzcheck::RecordingSink sink;
     bool accepted = false;
     fuzzcheck::withinTime([&] {
         view = NoteView();

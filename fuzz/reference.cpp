@@ -140,3 +140,82 @@ QString referenceDecodeText(const QByteArray &bytes)
     }
     return QString::fromUtf8(bytes);
 }
+
+ReferenceNotes referenceNoteLines(QByteArrayView bytes)
+{
+    ReferenceNotes found;
+    qsizetype firstBreak = 0;
+    while (firstBreak < bytes.size() && bytes[firstBreak] != '\r' && bytes[firstBreak] != '\n')
+        ++firstBreak;
+    const bool crOnly = firstBreak < bytes.size() && bytes[firstBreak] == '\r' &&
+                        (firstBreak + 1 == bytes.size() || bytes[firstBreak + 1] != '\n');
+    found.lineEnds = crOnly ? LineEnds::CarriageReturn : LineEnds::LineFeed;
+
+    // Each line as its start, its text and where the next line starts.
+    struct Line
+    {
+        qsizetype start;
+        QByteArray text;
+        qsizetype next;
+    };
+    QList<Line> lines;
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype end = at;
+        while (end < bytes.size() && bytes[end] != '\n' && (!crOnly || bytes[end] != '\r'))
+            ++end;
+        QByteArray text = bytes.sliced(at, end - at).toByteArray();
+        qsizetype next = end + 1;
+        if (!crOnly && end < bytes.size() && text.endsWith('\r'))
+            text.chop(1);
+        if (crOnly && end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n')
+            ++next;
+        lines.append({at, text, qMin(next, bytes.size())});
+        at = next;
+    }
+
+    enum Kind { Blank, Begin, End, Other };
+    const auto kindOf = [](const QByteArray &text) {
+        const auto isBlank = [](char c) {
+            return c == ' ' || c == '\t' || c == '\r';
+        };
+        qsizetype from = 0;
+        qsizetype to = text.size();
+        while (from < to && isBlank(text[from]))
+            ++from;
+        while (to > from && isBlank(text[to - 1]))
+            --to;
+        if (from == to)
+            return Blank;
+        const QByteArray word = text.mid(from, to - from).toUpper();
+        return word == "BEGIN:VNOTE" ? Begin : word == "END:VNOTE" ? End : Other;
+    };
+    QList<Kind> kinds;
+    for (const Line &line : lines)
+        kinds.append(kindOf(line.text));
+    qsizetype firstNonBlank = 0;
+    while (firstNonBlank < kinds.size() && kinds[firstNonBlank] == Blank)
+        ++firstNonBlank;
+    qsizetype lastNonBlank = kinds.size() - 1;
+    while (lastNonBlank >= 0 && kinds[lastNonBlank] == Blank)
+        --lastNonBlank;
+    if (firstNonBlank == kinds.size() || kinds[firstNonBlank] != Begin) {
+        found.problem = VNoteFile::Problem::BeginMissing;
+        return found;
+    }
+    if (kinds[lastNonBlank] != End) {
+        found.problem = VNoteFile::Problem::EndMissing;
+        return found;
+    }
+    qsizetype open = -1;
+    for (qsizetype i = firstNonBlank; i < lines.size(); ++i) {
+        if (kinds[i] == Begin) {
+            if (open >= 0)
+                found.notes.append(bytes.sliced(open, lines[i].start - open));
+            open = lines[i].next;
+        } else if (kinds[i] == End && open >= 0) {
+            found.notes.append(bytes.sliced(open, lines[i].start - open));
+            open = -1;
+        }
+    }
+    return found;
+}

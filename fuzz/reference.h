@@ -5,6 +5,7 @@
 
 #include "formatstamp.h"
 #include "noteview.h"
+#include "vnoteblocks.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,3 +19,13 @@ QString referenceParseNote(const QString &text, NoteView &view, const DateDispla
 
 // Bytes to text by their byte-order mark, through Qt's own decoders.
 QString referenceDecodeText(const QByteArray &bytes);
+
+// The notes of a note file's bytes (after their byte-order mark), found line by line: every line
+// split off and classified, then each note's lines taken between the marker lines in order.
+struct ReferenceNotes
+{
+    VNoteFile::Problem problem = VNoteFile::Problem::None;
+    LineEnds lineEnds = LineEnds::LineFeed;
+    QList<QByteArrayView> notes;
+};
+ReferenceNotes referenceNoteLines(QByteArrayView bytes);

@@ -1,28 +1,11 @@
 #include "bodydecoder.h"
 
+#include "hexdigit.h"
+
 #include <algorithm>
-#include <array>
 #include <new>
 
 namespace {
-
-// Hexadecimal digit values for the ASCII range; -1 for everything else.
-constexpr std::array<signed char, 128> HexValues = [] {
-    std::array<signed char, 128> values{};
-    values.fill(-1);
-    for (int i = 0; i < 10; ++i)
-        values['0' + i] = static_cast<signed char>(i);
-    for (int i = 0; i < 6; ++i) {
-        values['A' + i] = static_cast<signed char>(10 + i);
-        values['a' + i] = static_cast<signed char>(10 + i);
-    }
-    return values;
-}();
-
-inline int hexValue(char16_t c)
-{
-    return c < 128 ? HexValues[c] : -1;
-}
 
 constexpr char ReplacementCharacter[] = "\xEF\xBF\xBD";
 // The most octets one UTF-16 unit of literal text can give: a replacement character (three) for

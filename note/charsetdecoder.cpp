@@ -1,0 +1,152 @@
+#include "charsetdecoder.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+constexpr char Fallback8Bit[] = "windows-1252";
+
+// ICU substitutes U+001A instead of U+FFFD for some charsets; the viewer shows U+FFFD always.
+void writeReplacementCharacter(const void *, UConverterToUnicodeArgs *args, const char *, int32_t,
+                               UConverterCallbackReason reason, UErrorCode *error)
+{
+    if (reason > UCNV_IRREGULAR) // reset, close or clone: nothing to replace
+        return;
+    static constexpr UChar Replacement = 0xFFFD;
+    *error = U_ZERO_ERROR;
+    ucnv_cbToUWriteUChars(args, &Replacement, 1, 0, error);
+}
+
+// A charset name as ICU takes it: printable ASCII only, so that no byte of the file reaches ICU
+// as anything but a name.
+bool isPlausibleName(QByteArrayView name)
+{
+    return !name.isEmpty() && name.size() <= UCNV_MAX_CONVERTER_NAME_LENGTH &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c > ' ' && c < 127; });
+}
+
+// The usual names of UTF-8, told without asking ICU, which takes longer than a small note.
+bool isUtf8Name(QByteArrayView name)
+{
+    return name.compare("UTF-8", Qt::CaseInsensitive) == 0 ||
+           name.compare("UTF8", Qt::CaseInsensitive) == 0;
+}
+
+UConverter *openConverter(const char *name)
+{
+    UErrorCode error = U_ZERO_ERROR;
+    UConverter *converter = ucnv_open(name, &error);
+    if (U_FAILURE(error))
+        return nullptr;
+    ucnv_setToUCallBack(converter, writeReplacementCharacter, nullptr, nullptr, nullptr, &error);
+    return converter;
+}
+
+} // namespace
+
+void CharsetDecoder::CloseConverter::operator()(UConverter *converter) const
+{
+    ucnv_close(converter);
+}
+
+CharsetDecoder::CharsetDecoder(QByteArrayView charset)
+{
+    if (charset.isEmpty()) {
+        m_mode = Mode::Detect;
+        return;
+    }
+    if (!isPlausibleName(charset) || isUtf8Name(charset))
+        return; // UTF-8, or unknown and read as UTF-8
+    m_converter.reset(openConverter(charset.toByteArray().constData()));
+    if (m_converter == nullptr)
+        return;
+    UErrorCode error = U_ZERO_ERROR;
+    if (std::string_view(ucnv_getName(m_converter.get(), &error)) == "UTF-8")
+        m_converter.reset();
+    else
+        m_mode = Mode::Converter;
+}
+
+CharsetDecoder::~CharsetDecoder() = default;
+
+bool CharsetDecoder::readsAsciiAsIs(QByteArrayView charset)
+{
+    return charset.isEmpty() || !isPlausibleName(charset) || isUtf8Name(charset);
+}
+
+void CharsetDecoder::convert(QByteArrayView octets, bool flush)
+{
+    const char *source = octets.data();
+    const char *const sourceEnd = source + octets.size();
+    for (;;) {
+        // One unit an octet covers every charset but a few that write pairs; those grow again.
+        const qsizetype wanted = m_length + (sourceEnd - source) + 16;
+        if (m_text.size() < wanted)
+            m_text.resize(std::max(wanted, m_text.size() * 2));
+        auto *const base = reinterpret_cast<UChar *>(m_text.data());
+        UChar *target = base + m_length;
+        UErrorCode error = U_ZERO_ERROR;
+        ucnv_toUnicode(m_converter.get(), &target, base + m_text.size(), &source, sourceEnd,
+                       nullptr, flush, &error);
+        m_length = target - base;
+        if (error != U_BUFFER_OVERFLOW_ERROR)
+            return;
+    }
+}
+
+void CharsetDecoder::reserve(qsizetype octets)
+{
+    if (m_mode == Mode::Utf8)
+        m_utf8.reserve(octets);
+    else if (m_mode == Mode::Converter)
+        m_text.reserve(m_length + octets);
+}
+
+void CharsetDecoder::append(QByteArrayView octets)
+{
+    switch (m_mode) {
+    case Mode::Utf8:
+        m_utf8.append(octets);
+        break;
+    case Mode::Converter:
+        convert(octets, false);
+        break;
+    case Mode::Detect:
+        m_undetected.append(octets);
+        break;
+    }
+}
+
+QString CharsetDecoder::finish()
+{
+    if (m_mode == Mode::Detect) {
+        const QByteArray octets = std::move(m_undetected);
+        return decodeAll(octets);
+    }
+    if (m_mode == Mode::Utf8)
+        return m_utf8.finish();
+    convert({}, true);
+    m_text.truncate(m_length);
+    return std::move(m_text);
+}
+
+QString CharsetDecoder::decodeAll(QByteArrayView octets)
+{
+    if (m_mode == Mode::Detect) {
+        if (octets.isValidUtf8())
+            return qvUTF8ToUNICODE(octets);
+        m_converter.reset(openConverter(Fallback8Bit));
+        if (m_converter == nullptr) // ICU without its data: still show the text
+            return qvUTF8ToUNICODE(octets);
+        m_mode = Mode::Converter;
+    }
+    if (m_mode == Mode::Utf8)
+        return qvUTF8ToUNICODE(octets);
+    convert(octets, true);
+    m_text.truncate(m_length);
+    return std::move(m_text);
+}

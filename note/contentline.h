@@ -1,0 +1,89 @@
+#pragma once
+
+#include "bytelines.h"
+#include "vnoteblocks.h"
+
+#include <QByteArrayView>
+
+// How a value is written, from its ENCODING parameter (or a bare one). Anything unknown is None.
+enum class ValueEncoding { None, QuotedPrintable, Base64, EightBit, SevenBit };
+
+// The pieces of one value, as the lines that hold it give them: the rest of the property line,
+// then each line that continues it. A line that starts with a blank or tab continues any value
+// (without that one character). A quoted-printable line ending in "=" (after its trailing blanks,
+// which are dropped) continues on the next line, whole, and loses the "="; a BASE64 value also
+// continues on unindented lines until an empty one. No value runs on into a marker line. Copies
+// read the value independently.
+class ValueCursor
+{
+public:
+    ValueCursor() = default;
+    ValueCursor(QByteArrayView firstLine, const ByteLines &following, ValueEncoding encoding)
+        : m_first(firstLine), m_lines(following), m_encoding(encoding)
+    {
+    }
+
+    bool nextPiece(QByteArrayView &piece);
+    // Reads past the rest of the value.
+    void skip();
+    // The lines after the value, once it has been read to its end.
+    [[nodiscard]] const ByteLines &lines() const { return m_lines; }
+    [[nodiscard]] ValueEncoding encoding() const { return m_encoding; }
+    // The most bytes the value can span: all from its start to the end of its note.
+    [[nodiscard]] qsizetype maxSize() const { return m_lines.end() - m_first.data(); }
+
+private:
+    QByteArrayView takeLine(QByteArrayView line);
+
+    QByteArrayView m_first;
+    ByteLines m_lines;
+    ValueEncoding m_encoding = ValueEncoding::None;
+    bool m_started = false;
+    bool m_done = false;
+    bool m_softBreak = false; // the last piece ended in a quoted-printable soft break
+};
+
+// One property of a note: NAME[;PARAM...]:VALUE, its parameters named (ENCODING=, CHARSET=) or
+// bare, in any order and letter case.
+struct ContentLine
+{
+    QByteArrayView name; // without a group prefix ("item1.")
+    ValueEncoding encoding = ValueEncoding::None;
+    QByteArrayView charset; // empty when none is named
+    ValueCursor value;
+
+    [[nodiscard]] bool isNamed(QByteArrayView upperName) const;
+};
+
+// The properties of one note in order, from the line after its BEGIN marker up to the marker line
+// that ends it: its END line, or a BEGIN line that starts the next note (the note is then cut
+// off, and keeps what it has). Lines that are neither a property nor part of a value (no colon,
+// or a folded line with nothing to continue) are passed over.
+class ContentLineReader
+{
+public:
+    // `lines` runs from the note's first line to the end of the file.
+    ContentLineReader(QByteArrayView lines, LineEnds ends)
+        : m_lines(lines, ends), m_start(lines.data())
+    {
+    }
+
+    bool next(ContentLine &line);
+    // The value of the line that next() returned last. Reading it here saves reading past it
+    // again in the next call.
+    [[nodiscard]] ValueCursor &currentValue() { return m_current; }
+
+    // Once next() has returned false: the note's lines, the marker that ended them (None at the
+    // end of the file) and where the line after that marker starts.
+    [[nodiscard]] QByteArrayView noteLines() const;
+    [[nodiscard]] MarkerLine endMarker() const { return m_endMarker; }
+    [[nodiscard]] const char *afterEnd() const { return m_lines.position(); }
+
+private:
+    ByteLines m_lines;
+    const char *m_start;
+    ValueCursor m_current;
+    bool m_hasCurrent = false;
+    MarkerLine m_endMarker = MarkerLine::None;
+    const char *m_end = nullptr; // where the marker line starts, once it has been met
+};

@@ -1,0 +1,114 @@
+#include "lenientreader.h"
+
+#include "contentline.h"
+#include "notebytes.h"
+#include "parsenote.h"
+#include "qvtext.h"
+#include "utcstamp.h"
+#include "valuedecoder.h"
+#include "vnotenotes.h"
+
+#include <optional>
+
+namespace {
+
+// What one note holds: the body decoded as it is met, the other fields to be decoded at the end.
+struct NoteProperties
+{
+    std::optional<QString> body;
+    std::optional<ContentLine> note;
+    std::optional<ContentLine> summary;
+    std::optional<ContentLine> version;
+    std::optional<ContentLine> created;
+    std::optional<ContentLine> modified;
+};
+
+QString decoded(ContentLine line)
+{
+    return DecodeValue(line.value, line.charset);
+}
+
+NoteProperties readProperties(ContentLineReader &reader)
+{
+    NoteProperties found;
+    for (ContentLine line; reader.next(line);) {
+        if (line.isNamed("BODY")) {
+            if (!found.body) // read in place, so the reader need not go over it again
+                found.body = DecodeValue(reader.currentValue(), line.charset);
+        } else if (line.isNamed("NOTE")) {
+            if (!found.note)
+                found.note = line;
+        } else if (line.isNamed("SUMMARY")) {
+            if (!found.summary)
+                found.summary = line;
+        } else if (line.isNamed("VERSION")) {
+            found.version = line;
+        } else if (line.isNamed("DCREATED")) {
+            found.created = line;
+        } else if (line.isNamed("LAST-MODIFIED")) {
+            found.modified = line;
+        }
+    }
+    if (!found.body && found.note)
+        found.body = decoded(*found.note);
+    else if (!found.body && found.summary)
+        found.body = decoded(*found.summary);
+    return found;
+}
+
+NoteView noteView(const NoteProperties &note, const DateDisplay &display)
+{
+    NoteView view;
+    if (note.version)
+        view.txtVersion = qvTrimEx(decoded(*note.version)).toUpper();
+    if (note.created)
+        view.txtDateCreated = ShowUtcStamp(decoded(*note.created), display);
+    if (note.modified)
+        view.txtDateModified = ShowUtcStamp(decoded(*note.modified), display);
+    if (note.body)
+        view.txtBody = *note.body;
+    return view;
+}
+
+bool hasText(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
+}
+
+} // namespace
+
+LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display,
+                                MessageSink &messages)
+{
+    const NoteBytes input(bytes);
+    const VNoteFile file = CheckVNoteMarkers(input.bytes());
+    LenientReading reading;
+    switch (file.problem) {
+    case VNoteFile::Problem::BeginMissing:
+        messages.showCritical(beginMarkerMissingMessage());
+        return reading;
+    case VNoteFile::Problem::EndMissing:
+        messages.showCritical(endMarkerMissingMessage());
+        return reading;
+    case VNoteFile::Problem::None:
+        break;
+    }
+    reading.accepted = true;
+    ForEachNote(input.bytes(), file, [&](ContentLineReader &reader) {
+        reading.notes.append(noteView(readProperties(reader), display));
+    });
+    return reading;
+}
+
+bool HoldsNoteText(QByteArrayView bytes)
+{
+    const NoteBytes input(bytes);
+    bool found = false;
+    ForEachNote(input.bytes(), CheckVNoteMarkers(input.bytes()), [&](ContentLineReader &reader) {
+        if (found)
+            return;
+        const NoteProperties note = readProperties(reader);
+        found = note.body && hasText(*note.body);
+    });
+    return found;
+}

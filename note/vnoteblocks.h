@@ -1,0 +1,28 @@
+#pragma once
+
+#include "bytelines.h"
+
+#include <QByteArrayView>
+#include <QList>
+
+// Marker lines: BEGIN:VNOTE and END:VNOTE in any letter case, with blanks, tabs or stray CRs
+// around them.
+enum class MarkerLine { None, Begin, End };
+MarkerLine markerLine(QByteArrayView line);
+
+// The checks a note file must pass before any note is read: its first non-blank line must be a
+// BEGIN marker (else BeginMissing) and its last an END marker (else EndMissing).
+struct VNoteFile
+{
+    enum class Problem { None, BeginMissing, EndMissing };
+
+    Problem problem = Problem::None;
+    LineEnds lineEnds = LineEnds::LineFeed;
+    const char *firstNote = nullptr; // where the first note's lines start
+};
+
+VNoteFile CheckVNoteMarkers(QByteArrayView bytes);
+
+// Where the next note's lines start: after the first BEGIN line in `rest`, or nullptr when
+// there is none. What comes before it, between two notes, is no note's.
+const char *NextNoteStart(QByteArrayView rest, LineEnds ends);

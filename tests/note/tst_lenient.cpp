@@ -1,0 +1,360 @@
+#include "lenientreader.h"
+#include "parsenote.h"
+#include "textfilereader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+class RecordingSink : public MessageSink
+{
+public:
+    void showCritical(const QString &message) override { messages.append(message); }
+    QStringList messages;
+};
+
+DateDisplay berlinLongDates()
+{
+    return {false, QLocale(QStringLiteral("ru_RU")), QTimeZone(QByteArrayLiteral("Europe/Berlin"))};
+}
+
+DateDisplay dubaiShortDates()
+{
+    return {true, QLocale(QStringLiteral("ru_RU")), QTimeZone(QByteArrayLiteral("Asia/Dubai"))};
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A note from its lines between the markers, with CR LF line ends.
+QByteArray note(const QByteArrayList &lines)
+{
+    return "BEGIN:VNOTE\r\n" + lines.join("\r\n") + "\r\nEND:VNOTE\r\n";
+}
+
+QByteArray repeated(const QByteArray &unit, qsizetype count)
+{
+    QByteArray out;
+    out.reserve(unit.size() * count);
+    for (qsizetype i = 0; i < count; ++i)
+        out.append(unit);
+    return out;
+}
+
+} // namespace
+
+class TestLenient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void golden_data();
+    void golden();
+    void rules_data();
+    void rules();
+    void badInput_data();
+    void badInput();
+    void holdsNoteText_data();
+    void holdsNoteText();
+    void strictLayoutReadsAsStrictly_data();
+    void strictLayoutReadsAsStrictly();
+};
+
+// Each note under data/lenient has beside it what the lenient reading must give for it, with
+// Berlin's time zone, the Russian locale and long dates.
+void TestLenient::golden_data()
+{
+    QTest::addColumn<QString>("notePath");
+    const QDir dir(QStringLiteral(QUILLET_TEST_DATA "/lenient"));
+    const QStringList notes = dir.entryList({QStringLiteral("*.vnt")}, QDir::Files, QDir::Name);
+    QVERIFY(notes.size() >= 25);
+    for (const QString &name : notes)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void TestLenient::golden()
+{
+    QFETCH(QString, notePath);
+    const QJsonObject expected =
+        QJsonDocument::fromJson(readFile(notePath.chopped(4) + QStringLiteral(".json"))).object();
+    QVERIFY(!expected.isEmpty());
+
+    RecordingSink sink;
+    const LenientReading reading = ReadNotesLenient(readFile(notePath), berlinLongDates(), sink);
+    QCOMPARE(reading.accepted, expected.value(QStringLiteral("accepted")).toBool());
+    const QString error = expected.value(QStringLiteral("error")).toString();
+    QCOMPARE(sink.messages, error.isEmpty() ? QStringList() : QStringList{error});
+    const QJsonArray notes = expected.value(QStringLiteral("notes")).toArray();
+    QCOMPARE(reading.notes.size(), notes.size());
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        const QJsonObject fields = notes[i].toObject();
+        const NoteView &view = reading.notes[i];
+        QCOMPARE(view.title, NoteView::emptyTitle());
+        QCOMPARE(view.txtVersion, fields.value(QStringLiteral("version")).toString());
+        QCOMPARE(view.txtDateCreated, fields.value(QStringLiteral("created")).toString());
+        QCOMPARE(view.txtDateModified, fields.value(QStringLiteral("modified")).toString());
+        QCOMPARE(view.txtBody, fields.value(QStringLiteral("body")).toString());
+    }
+}
+
+// The rules of the lenient reading, one note each; short dates in Dubai (UTC+4).
+void TestLenient::rules_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("created");
+    QTest::addColumn<QString>("body");
+
+    const QString stamp = QStringLiteral("04:19:40 03.04.2013");
+    QTest::newRow("escapes in either case") << note({"BODY;QUOTED-PRINTABLE:=d0=9F=D1=80"}) << ""
+                                            << ""
+                                            << "Пр";
+    QTest::newRow("an = that starts no escape stays")
+        << note({"BODY;QUOTED-PRINTABLE:1+1=2, =G1 =4", "VERSION:1"}) << "1"
+        << ""
+        << "1+1=2, =G1 =4";
+    QTest::newRow("trailing blanks of encoded lines dropped")
+        << note({"BODY;QUOTED-PRINTABLE:=41 =  \t", "=42  ", "VERSION:2"}) << "2"
+        << ""
+        << "A B";
+    QTest::newRow("escape cut by a soft break") << note({"BODY;QUOTED-PRINTABLE:=D=", "0=9F"}) << ""
+                                                << ""
+                                                << "П";
+    QTest::newRow("soft break takes the next line whole")
+        << note({"BODY;QUOTED-PRINTABLE:one=", " two=", "", "VERSION:3"}) << "3"
+        << ""
+        << "one two";
+    QTest::newRow("fold drops one blank or tab")
+        << note({"BODY:one", "  two", "\t\tthree", "VERSION:4"}) << "4"
+        << ""
+        << "one two\tthree";
+    QTest::newRow("folded quoted-printable") << note({"BODY;QUOTED-PRINTABLE:=41", " =42"}) << ""
+                                             << ""
+                                             << "AB";
+    QTest::newRow("unencoded trimmed, folded blanks kept inside")
+        << note({"BODY;8BIT: \t a  ", "  ", "  b \t"}) << ""
+        << ""
+        << "a    b";
+    QTest::newRow("no backslash unescaping") << note({"BODY:C:\\notes\\n;x\\,y"}) << ""
+                                             << ""
+                                             << "C:\\notes\\n;x\\,y";
+    QTest::newRow("base64 runs to the empty line")
+        << note({"BODY;BASE64:SGVs", "bG8s", "IHdv", "cmxk", "", "VERSION:5"}) << "5"
+        << ""
+        << "Hello, world";
+    QTest::newRow("base64 that is not base64 shown as written")
+        << note({"BODY;ENCODING=BASE64;CHARSET=windows-1251:not base64!", "", "VERSION:6"}) << "6"
+        << ""
+        << "not base64!";
+    QTest::newRow("empty charset as none") << note({"BODY;CHARSET=;8BIT:caf\xe9"}) << ""
+                                           << ""
+                                           << "café";
+    QTest::newRow("quoted charset name")
+        << note({"BODY;CHARSET=\"KOI8-R\";8BIT:\xf0\xd2\xc9"}) << ""
+        << ""
+        << "При";
+    QTest::newRow("UTF-16 with its own mark")
+        << note({"BODY;CHARSET=UTF-16;QUOTED-PRINTABLE:=FF=FE=1F=04=40=04"}) << ""
+        << ""
+        << "Пр";
+    QTest::newRow("group prefix and blanks around the name")
+        << note({"item1.Body :grouped", "Version\t: 7 "}) << "7"
+        << ""
+        << "grouped";
+    QTest::newRow("first BODY wins over NOTE and SUMMARY")
+        << note({"SUMMARY:s", "NOTE:n", "BODY:b1", "BODY:b2"}) << ""
+        << ""
+        << "b1";
+    QTest::newRow("first NOTE without a BODY") << note({"SUMMARY:s", "NOTE:n1", "NOTE:n2"}) << ""
+                                               << ""
+                                               << "n1";
+    QTest::newRow("empty BODY still wins") << note({"BODY:", "NOTE:n"}) << ""
+                                           << ""
+                                           << "";
+    QTest::newRow("last VERSION and DCREATED win")
+        << note({"VERSION:1.0", "DCREATED:1999", "BODY:x", "version: 2.1b ",
+                 "DCREATED:20130403T001940Z"})
+        << "2.1B" << stamp << "x";
+    QTest::newRow("encoded stamp")
+        << note({"DCREATED;QUOTED-PRINTABLE:=32=30130403T001940"}) << "" << stamp << "";
+    QTest::newRow("lone CR inside a CR LF file")
+        << QByteArray("BEGIN:VNOTE\r\nBODY:a\rb\r\nVERSION:1\r\nEND:VNOTE") << "1"
+        << ""
+        << "a\rb";
+    QTest::newRow("CR file: CR LF and LF end lines too")
+        << QByteArray("BEGIN:VNOTE\rBODY:a\r\nVERSION:1\nDCREATED:20130403T001940\rEND:VNOTE")
+        << "1" << stamp << "a";
+    QTest::newRow("no END swallowed by a soft break")
+        << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=\nEND:VNOTE\n") << ""
+        << ""
+        << "A";
+    QTest::newRow("no END swallowed by base64")
+        << QByteArray("BEGIN:VNOTE\nBODY;BASE64:QUI=\nEND:VNOTE\n") << ""
+        << ""
+        << "AB";
+}
+
+void TestLenient::rules()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, version);
+    QFETCH(QString, created);
+    QFETCH(QString, body);
+
+    RecordingSink sink;
+    const LenientReading reading = ReadNotesLenient(file, dubaiShortDates(), sink);
+    QVERIFY(reading.accepted);
+    QVERIFY(sink.messages.isEmpty());
+    QCOMPARE(reading.notes.size(), 1);
+    QCOMPARE(reading.notes[0].txtVersion, version);
+    QCOMPARE(reading.notes[0].txtDateCreated, created);
+    QCOMPARE(reading.notes[0].txtBody, body);
+}
+
+// Hostile and broken files: a clear result each, the marker message or the fields that can be
+// read. Work is linear in the input: the large rows stay fast only so.
+void TestLenient::badInput_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message"); // empty when the file is accepted
+    QTest::addColumn<int>("notes");
+    QTest::addColumn<QString>("body");       // of the first note; ignored when bodySize is set
+    QTest::addColumn<qsizetype>("bodySize"); // -1: compare the body
+
+    const QString begin = beginMarkerMissingMessage();
+    const QString end = endMarkerMissingMessage();
+    const QString none;
+    QTest::newRow("unknown charset") << note({"BODY;CHARSET=\x01\xff/..;8BIT:ok\xff"}) << none << 1
+                                     << "ok\uFFFD" << qsizetype(-1);
+    QTest::newRow("charset name too long for a converter")
+        << note({"BODY;CHARSET=" + repeated("X", 300) + ":ok"}) << none << 1 << "ok"
+        << qsizetype(-1);
+    QTest::newRow("empty charset on base64 that is not base64")
+        << note({"BODY;CHARSET=;ENCODING=BASE64:@@@", ""}) << none << 1 << "@@@" << qsizetype(-1);
+    QTest::newRow("truncated escapes at the end of the file")
+        << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=D\nEND:VNOTE") << none << 1 << "A=D"
+        << qsizetype(-1);
+    QTest::newRow("soft break on the last line")
+        << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=\n\nEND:VNOTE=") << end << 0 << ""
+        << qsizetype(-1);
+    QTest::newRow("100,000 folded continuation lines")
+        << note({"BODY:x" + repeated("\r\n y", 100000)}) << none << 1 << "" << qsizetype(100001);
+    QTest::newRow("60 MB single value") << note({"BODY:" + repeated("0123456789", 6000000)}) << none
+                                        << 1 << "" << qsizetype(60000000);
+    // Longer than the decoder's buffer, with an escape left open where a chunk of it may end.
+    QTest::newRow("long quoted-printable line")
+        << note({"BODY;QUOTED-PRINTABLE:" + repeated("x", 16382) + "=4" + repeated("x", 16384) +
+                 "=41" + repeated("xy=41", 30000) + "=4"})
+        << none << 1
+        << QString(repeated("x", 16382) + "=4" + repeated("x", 16384) + "A" +
+                   repeated("xyA", 30000) + "=4")
+        << qsizetype(-1);
+    QTest::newRow("NUL bytes") << note({QByteArray("BODY:a\0b", 8), QByteArray("\0VERSION:1", 10)})
+                               << none << 1 << QString::fromLatin1("a\0b", 3) << qsizetype(-1);
+    QTest::newRow("BEGIN with no END")
+        << QByteArray("BEGIN:VNOTE\r\nBODY:x\r\n") << end << 0 << "" << qsizetype(-1);
+    QTest::newRow("END with no BEGIN")
+        << QByteArray("BODY:x\r\nEND:VNOTE\r\n") << begin << 0 << "" << qsizetype(-1);
+    QTest::newRow("no marker at all") << QByteArray("hello") << begin << 0 << "" << qsizetype(-1);
+    QTest::newRow("empty file") << QByteArray() << begin << 0 << "" << qsizetype(-1);
+    QTest::newRow("BEGIN alone") << QByteArray("BEGIN:VNOTE") << end << 0 << "" << qsizetype(-1);
+    QTest::newRow("nested BEGIN:VNOTE")
+        << note({"BODY:outer", "BEGIN:VNOTE", "BEGIN:VNOTE", "BODY:inner", "END:VNOTE"}) << none
+        << 3 << "outer" << qsizetype(-1);
+    QTest::newRow("10,000 notes in one file")
+        << repeated("BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n", 10000) << none << 10000 << "n"
+        << qsizetype(-1);
+    QTest::newRow("a UTF-16 mark and nothing else")
+        << QByteArray("\xff\xfe") << begin << 0 << "" << qsizetype(-1);
+    QTest::newRow("UTF-16 file cut in a character")
+        << QByteArray("\xfe\xff\0B\0E\0G\0I\0N\0:\0V\0N\0O\0T\0E\0\n\0E\0N\0D\0:\0V\0N\0O\0T\0E\0",
+                      45)
+        << end << 0 << "" << qsizetype(-1);
+}
+
+void TestLenient::badInput()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    QFETCH(int, notes);
+    QFETCH(QString, body);
+    QFETCH(qsizetype, bodySize);
+
+    RecordingSink sink;
+    const LenientReading reading = ReadNotesLenient(file, dubaiShortDates(), sink);
+    QCOMPARE(reading.accepted, message.isEmpty());
+    QCOMPARE(sink.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(reading.notes.size(), notes);
+    if (notes == 0)
+        return;
+    if (bodySize >= 0)
+        QCOMPARE(reading.notes[0].txtBody.size(), bodySize);
+    else
+        QCOMPARE(reading.notes[0].txtBody, body);
+}
+
+void TestLenient::holdsNoteText_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("holdsText");
+
+    QTest::newRow("body on the marker line")
+        << note({"BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=9F"}) << true;
+    QTest::newRow("blank body") << note({"BODY;QUOTED-PRINTABLE:=20=0D=0A=09", "NOTE:n"}) << false;
+    QTest::newRow("NOTE") << note({"NOTE:text"}) << true;
+    QTest::newRow("SUMMARY") << note({"SUMMARY:text"}) << true;
+    QTest::newRow("other properties only") << note({"VERSION:1.1", "X-BODY:text"}) << false;
+    QTest::newRow("text in the second note")
+        << QByteArray("BEGIN:VNOTE\nBODY:\nEND:VNOTE\nBEGIN:VNOTE\nBODY:b\nEND:VNOTE") << true;
+    QTest::newRow("rejected file") << QByteArray("BEGIN:VNOTE\nBODY:text\n") << false;
+}
+
+void TestLenient::holdsNoteText()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, holdsText);
+    QCOMPARE(HoldsNoteText(file), holdsText);
+}
+
+// Notes in the strict reading's own layout read the same both ways.
+void TestLenient::strictLayoutReadsAsStrictly_data()
+{
+    QTest::addColumn<QString>("notePath");
+    for (const char *name : {"phone-ru-crlf", "phone-en-lf", "old-mac-cr", "utf8-bom",
+                             "utf16le-bom", "utf16be-bom", "no-begin-marker", "no-end-marker"})
+        QTest::newRow(name) << QStringLiteral(QUILLET_TEST_DATA "/golden/%1.vnt").arg(name);
+}
+
+void TestLenient::strictLayoutReadsAsStrictly()
+{
+    QFETCH(QString, notePath);
+    const QByteArray bytes = readFile(notePath);
+    QVERIFY(!bytes.isEmpty());
+
+    NoteView strict;
+    RecordingSink strictSink;
+    const bool accepted =
+        ParseNote(TextFileReader::DecodeText(bytes), strict, berlinLongDates(), strictSink);
+    RecordingSink sink;
+    const LenientReading reading = ReadNotesLenient(bytes, berlinLongDates(), sink);
+    QCOMPARE(reading.accepted, accepted);
+    QCOMPARE(sink.messages, strictSink.messages);
+    if (!accepted)
+        return;
+    QCOMPARE(reading.notes.size(), 1);
+    QCOMPARE(reading.notes[0].txtVersion, strict.txtVersion);
+    QCOMPARE(reading.notes[0].txtDateCreated, strict.txtDateCreated);
+    QCOMPARE(reading.notes[0].txtDateModified, strict.txtDateModified);
+    QCOMPARE(reading.notes[0].txtBody, strict.txtBody);
+}
+
+QTEST_APPLESS_MAIN(TestLenient)
+#include "tst_lenient.moc"
