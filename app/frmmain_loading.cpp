@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening notes: from the command line, from the open dialog, and into the view.
 
 #include "appinfo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's settings that outlive a run: its placement and the date display mode.
 
 #include "appinfo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor for the viewer's start-up: a bare Qt window that shows and quits at its first paint.
 
 #include "shownprobe.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a note of a given size whose body is escaped the way phones write it.
 
 Every octet of the body is an escape (=XX), lines are at most 76 columns and end in a soft

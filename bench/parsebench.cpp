@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times ParseNote on whole notes held in memory, beside memcpy of the same bytes, and the lenient
 // reading of the same notes from their bytes.
 //

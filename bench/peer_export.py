@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The export job done in plain Python, as the yardstick for quillet-export --format json.
 
 Reads each note, checks its marker lines, takes VERSION, DCREATED and LAST-MODIFIED, joins the

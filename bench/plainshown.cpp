@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for showing a large note: QPlainTextEdit alone, showing a UTF-8 text file.
 //
 //     quillet-bench-plain FILE

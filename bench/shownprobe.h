@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // For the start-up benchmarks: reports the moment a widget has first been painted, then ends the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer started as `quillet FILE` starts, with a probe: at the first paint of the body
 // field after the note has been loaded, it reports the time and quits.
 //

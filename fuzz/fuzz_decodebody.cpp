@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DecodeBody on any text, against the plain split-at-"=" decoder, and the streaming decoder fed
 // the same text in pieces cut at arbitrary places.
 //

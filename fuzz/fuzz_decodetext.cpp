@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader's bytes-to-text decoding on any bytes, against Qt's own decoders; and the UTF-8
 // decoder behind it, whole and in pieces cut at arbitrary places, against QString::fromUtf8; and
 // the same bytes as a file name, which must come back from text unchanged.

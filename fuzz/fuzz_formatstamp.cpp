@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FormatStamp on any value, in time zones with and without daylight saving and odd offsets, in
 // several locales and both date modes. A value that is not a stamp, or a stamp that names no
 // valid moment, must come back unchanged; a valid moment must be converted.

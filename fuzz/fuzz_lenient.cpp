@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lenient reading on any bytes: a clear result within the time limit, the marker messages as
 // the strict reading words them, the notes' lines as a line-by-line reference finds them,
 // HoldsNoteText agreeing with the bodies read; and for a note in the strict layout, the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ParseNote into a NoteView, on any bytes read as a note file would be, against the plain
 // step-by-step parser.
 

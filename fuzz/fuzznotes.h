@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the note-reading fuzz targets share: a message sink that records, and fixed dates.

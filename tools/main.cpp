@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillet-export: prints notes exactly as the viewer shows them.
 
 #include "noteexport.h"

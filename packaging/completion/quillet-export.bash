@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Bash completion for quillet-export: its options, the output formats after --format, and note
 # files (.vnt in any letter case) and folders everywhere else.
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the PNG icons from the two drawings: quillet-small.svg is drawn on a 16 px grid for the
 # smallest size, quillet.svg serves every larger one. Needs ImageMagick (convert).
 set -e

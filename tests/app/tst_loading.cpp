@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading notes into the window: retry, rejection, title, the command line, the open dialog.
 
 #include "appfixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings across runs: the date mode, the window placement, the open dialog's folder.
 
 #include "appfixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A failure that nothing handles: reported once under the application's title, and the program
 // ends with a failure status instead of the exception crossing the event loop.
 

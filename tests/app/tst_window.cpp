@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: layout, focus, read-only fields, menus, keys, help, dropping a file.
 
 #include "aboutbox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Hostile inputs for the note reading, and what reading each one must give. Shared by the tests

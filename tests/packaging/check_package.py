@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the built Debian package: its files, unpacked into a temporary root, against the list
 # in tests/data/package/; its control fields; that its programs run; and lintian's verdict.
 #   check_package.py DEB

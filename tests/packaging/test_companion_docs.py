@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The companion's manual page and its bash completion name every option and output format that
 # `quillet-export --help` lists, and the completion offers nothing else; so both stay current as
 # options are added.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop integration files pass their validators, agree on the application id, the note type
 # and the version, and the manual pages render cleanly.
 #   test_desktop_files.py SOURCE_DIR MAN_DIR VERSION

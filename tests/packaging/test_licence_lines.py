@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every source file carries the licence line at its head; the checker finds those that do not.
 #   test_licence_lines.py SOURCE_DIR
 import importlib.machinery

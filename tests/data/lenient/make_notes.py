@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the lenient reading's golden notes: for each layout, NAME.vnt and NAME.json with the
 fields the viewer must show (Berlin's time zone, the Russian locale, long dates).
 
