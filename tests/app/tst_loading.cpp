@@ -43,6 +43,8 @@ private slots:
     void retryLoop();
     void rejectedNote_data();
     void rejectedNote();
+    void placeholdersInPath_data();
+    void placeholdersInPath();
     void acceptedTitle_data();
     void acceptedTitle();
     void commandLine_data();
@@ -129,6 +131,29 @@ void TestLoading::rejectedNote()
     QCOMPARE(answerer.seen[0].buttons, QList<QMessageBox::StandardButton>({QMessageBox::Ok}));
     QVERIFY(viewIsEmpty(*window));
     QCOMPARE(window->focusWidget(), window->txtBody);
+}
+
+void TestLoading::placeholdersInPath_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("%1") << "a%1b.vnt";
+    QTest::newRow("%2 before %1") << "%2 then %1.vnt";
+    QTest::newRow("%L1 and %%") << "%L1 %% 100%.vnt";
+}
+
+// The error box's details show the path as it is, whatever it holds that looks like a placeholder.
+void TestLoading::placeholdersInPath()
+{
+    QFETCH(QString, name);
+    const QString path = m_fixture.file(name);
+    const auto window = AppFixture::showWindow();
+    ModalAnswerer answerer;
+    answerer.queue(ModalAnswerer::click(QMessageBox::Cancel));
+    window->LoadNoteFile(path);
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, path + ReadFailure);
+    const QString detail = answerer.seen[0].detail;
+    QVERIFY2(detail.contains(path) && detail.endsWith(u"\nКод ошибки: 53"), qPrintable(detail));
 }
 
 void TestLoading::acceptedTitle_data()
