@@ -1,6 +1,7 @@
 #pragma once
 
 #include "noteview.h"
+#include "settingswriteguard.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -86,4 +87,5 @@ private:
     QString m_droppedFile;
     QTimer *m_dropLoad = nullptr;
     bool m_loaded = false;
+    SettingsWriteGuard m_settingsWrites{this};
 };

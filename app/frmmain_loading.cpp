@@ -52,9 +52,12 @@ void frmMain::OpenWithDialog()
     if (!dialog.Show())
         return;
 
-    // Remembered before the load, which may fail or be cancelled.
-    store.WriteValue(OpenSection, LastDirectoryName, SettingsStore::Text,
-                     qvGetFilePath(dialog.FileName()), AppInfo::current());
+    // Remembered before the load, which may fail or be cancelled; a folder that cannot be
+    // remembered does not keep the note from opening.
+    m_settingsWrites.run([&] {
+        store.WriteValue(OpenSection, LastDirectoryName, SettingsStore::Text,
+                         qvGetFilePath(dialog.FileName()), AppInfo::current());
+    });
     LoadNoteFile(dialog.FileName());
 }
 

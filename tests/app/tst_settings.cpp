@@ -3,6 +3,7 @@
 #include "appfixture.h"
 #include "appinfo.h"
 #include "modalanswerer.h"
+#include "quilletapplication.h"
 #include "qverror.h"
 #include "settingsstore.h"
 
@@ -10,6 +11,12 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +28,25 @@ bool isCentred(const QWidget &window)
     const int frame = window.frameGeometry().width() - window.width() + 1;
     return qAbs(offset.x()) <= frame && qAbs(offset.y()) <= frame;
 }
+
+// While it lives, no file of this process may grow: every write fails as on a full disk.
+class NoRoomToWrite
+{
+public:
+    NoRoomToWrite()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        const rlimit none{0, m_saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoRoomToWrite() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    NoRoomToWrite(const NoRoomToWrite &) = delete;
+    NoRoomToWrite &operator=(const NoRoomToWrite &) = delete;
+
+private:
+    rlimit m_saved{};
+};
 
 } // namespace
 
@@ -39,6 +65,8 @@ private slots:
     void readAsKind_data();
     void readAsKind();
     void failedWriteIsReported();
+    void writeFailureWarnsOnce_data();
+    void writeFailureWarnsOnce();
 
 private:
     AppFixture m_fixture;
@@ -182,6 +210,72 @@ void TestSettings::failedWriteIsReported()
         QVERIFY(error.description().contains(AppFixture::settingsFile()));
     }
     QVERIFY(QDir(AppFixture::settingsFile()).removeRecursively());
+}
+
+void TestSettings::writeFailureWarnsOnce_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a file where the settings folder goes")
+        << "file for folder" << qt_error_string(ENOTDIR);
+    QTest::newRow("settings file a link to /dev/zero")
+        << "device" << QStringLiteral("на месте файла не обычный файл");
+    QTest::newRow("no room to write") << "no room" << qt_error_string(EFBIG);
+    QTest::newRow("a read-only settings folder") << "read-only" << qt_error_string(EACCES);
+}
+
+// Opening a note and closing the window both write settings; where they cannot be kept, one
+// warning names the file and the reason, the note opens and the window closes.
+void TestSettings::writeFailureWarnsOnce()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, reason);
+    const QString note = m_fixture.writeFile("notes/kept.vnt", sampleNote());
+    const QString settings = AppFixture::settingsFile();
+    const QString folder = QFileInfo(settings).absolutePath();
+    QDir(folder).removeRecursively();
+    QFile::remove(folder);
+    if (obstacle == u"file for folder") {
+        m_fixture.writeFile(QDir(m_fixture.file({})).relativeFilePath(folder), "in the way");
+    } else if (obstacle == u"device") {
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), settings));
+    } else if (obstacle == u"read-only") {
+        if (::geteuid() == 0)
+            QSKIP("Running as root, whom permission bits do not stop from writing.");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+
+    ModalAnswerer answerer;
+    answerer.queue(ModalAnswerer::pickFile(note));
+    answerer.queue(ModalAnswerer::click(QMessageBox::Ok));
+    const auto window = AppFixture::showWindow();
+    {
+        std::optional<NoRoomToWrite> full;
+        if (obstacle == u"no room")
+            full.emplace();
+        window->OpenWithDialog();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [kept.vnt]"));
+        window->mnuSettings[0]->trigger();
+        window->close();
+    }
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(!window->isVisible());
+    QVERIFY(!QuilletApplication::hasFailed());
+
+    QCOMPARE(answerer.seen.size(), 2);
+    QCOMPARE(answerer.seen[0].className, QStringLiteral("QFileDialog"));
+    const ModalAnswerer::Seen &warning = answerer.seen[1];
+    QCOMPARE(warning.icon, QMessageBox::Warning);
+    QCOMPARE(warning.title, QStringLiteral("Tessavo - Quillet"));
+    QVERIFY2(warning.text.contains(settings + QStringLiteral(": ") + reason),
+             qPrintable(warning.text));
+    if (obstacle == u"device")
+        QCOMPARE(QFileInfo(settings).symLinkTarget(), QStringLiteral("/dev/zero"));
+    QFile::remove(settings);
+    QFile::remove(folder);
 }
 
 QTEST_MAIN(TestSettings)
