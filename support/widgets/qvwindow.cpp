@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -85,6 +86,45 @@ void qvCenterFormEx(QWidget *window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+void qvFitOnScreen(QWidget *window, QSize defaultSize)
+{
+    checkWindow(window, "qvFitOnScreen");
+    const QScreen *screen = window->screen();
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect available = screen->availableGeometry();
+
+    const Qt::WindowStates states = window->windowState();
+    const Qt::WindowStates enlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+    const QRect normal = window->normalGeometry();
+    if ((states & enlarged) != 0)
+        window->setWindowState(states & ~enlarged);
+
+    // The frame as far as it is known: the platform may know it before the window is shown.
+    window->winId();
+    const QMargins margins = window->windowHandle()->frameMargins();
+    const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+    const QSize room = available.size() - frame;
+    QSize size = normal.size();
+    if (size.width() > room.width() || size.height() > room.height()) {
+        size = size.boundedTo(room);
+        if (size.width() < window->minimumWidth() || size.height() < window->minimumHeight())
+            size = defaultSize;
+    }
+    QRect placed(normal.topLeft() - QPoint(margins.left(), margins.top()), size + frame);
+    placed.moveLeft(
+        qMax(available.left(), qMin(placed.left(), available.right() + 1 - placed.width())));
+    placed.moveTop(
+        qMax(available.top(), qMin(placed.top(), available.bottom() + 1 - placed.height())));
+    window->resize(size);
+    window->move(placed.topLeft());
+
+    if ((states & enlarged) != 0)
+        window->setWindowState(states);
 }
 
 void qvUnloadForm(QWidget *window)

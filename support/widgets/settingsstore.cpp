@@ -2,6 +2,7 @@
 
 #include "appinfo.h"
 #include "qverror.h"
+#include "qvwindow.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -189,8 +190,11 @@ void SettingsStore::RestoreWindowPlacement(QWidget *window, const QString &secti
     if (window == nullptr)
         throw QvError(QvInvalidArgument, QStringLiteral("RestoreWindowPlacement: окно не задано"));
     const QVariant stored = readSetting(app, keyOf(section, name));
-    if (stored.typeId() == QMetaType::QByteArray && window->restoreGeometry(stored.toByteArray()))
+    if (stored.typeId() == QMetaType::QByteArray && window->restoreGeometry(stored.toByteArray())) {
+        // Saved on a larger screen, or damaged: never larger than the screen, nor off it.
+        qvFitOnScreen(window, defaultSize);
         return;
+    }
     window->resize(defaultSize);
 }
 

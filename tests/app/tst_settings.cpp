@@ -7,13 +7,16 @@
 #include "qverror.h"
 #include "settingsstore.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSettings>
 #include <QTest>
 
 #include <cerrno>
 #include <csignal>
+#include <limits>
 #include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -27,6 +30,18 @@ bool isCentred(const QWidget &window)
         window.frameGeometry().center() - window.screen()->availableGeometry().center();
     const int frame = window.frameGeometry().width() - window.width() + 1;
     return qAbs(offset.x()) <= frame && qAbs(offset.y()) <= frame;
+}
+
+// A stored window placement as QWidget::saveGeometry writes it (format 3.0): the frame, the
+// normal and the client geometry, and whether the window was maximized.
+QByteArray placement(const QRect &frame, bool maximized)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_0);
+    out << quint32(0x1D9D0CB) << quint16(3) << quint16(0) << frame << frame << qint32(0)
+        << quint8(maximized ? 1 : 0) << quint8(0) << qint32(800) << frame;
+    return bytes;
 }
 
 // While it lives, no file of this process may grow: every write fails as on a full disk.
@@ -62,6 +77,8 @@ private slots:
     void corruptFile_data();
     void corruptFile();
     void placementOffEveryScreen();
+    void oversizedPlacement_data();
+    void oversizedPlacement();
     void readAsKind_data();
     void readAsKind();
     void failedWriteIsReported();
@@ -165,6 +182,42 @@ void TestSettings::placementOffEveryScreen()
     }
     const auto window = AppFixture::showWindow();
     QVERIFY(window->screen()->availableGeometry().intersects(window->frameGeometry()));
+}
+
+void TestSettings::oversizedPlacement_data()
+{
+    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<bool>("maximized");
+    const int huge = std::numeric_limits<qint32>::max();
+    QTest::newRow("twice the screen") << QRect(10, 20, 1600, 1200) << false;
+    QTest::newRow("2^31 pixels") << QRect(0, 0, huge, huge) << false;
+    QTest::newRow("2^31 pixels, off every screen") << QRect(40000, 30000, huge, huge) << false;
+    QTest::newRow("2^31 pixels, maximized") << QRect(0, 0, huge, huge) << true;
+    QTest::newRow("wider than the screen") << QRect(-500, 40, 5000, 300) << false;
+}
+
+// A placement saved on a larger screen, or a damaged one, never makes a window larger than the
+// screen: the window is brought within the available area, as a window off every screen is.
+void TestSettings::oversizedPlacement()
+{
+    QFETCH(QRect, stored);
+    QFETCH(bool, maximized);
+    QDir().mkpath(QFileInfo(AppFixture::settingsFile()).absolutePath());
+    QSettings(AppFixture::settingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Window placement"), placement(stored, maximized));
+    const auto window = AppFixture::showWindow();
+    const QRect available = window->screen()->availableGeometry();
+    QVERIFY2(available.contains(window->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                         .arg(window->x())
+                                                                         .arg(window->y())
+                                                                         .arg(window->width())
+                                                                         .arg(window->height())));
+    QVERIFY(available.contains(window->normalGeometry()));
+    QCOMPARE(window->isMaximized(), maximized);
+    // Closed and opened again, it stays so.
+    window->close();
+    const auto again = AppFixture::showWindow();
+    QCOMPARE(again->size(), window->size());
 }
 
 void TestSettings::readAsKind_data()
