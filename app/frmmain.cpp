@@ -251,7 +251,7 @@ void frmMain::mnuHelp_Click(int index)
 {
     switch (index) {
     case 0:
-        qvOpenReadMeFile();
+        qvOpenReadMeFile(qvReadMeCandidates(), this);
         break;
     case 2:
         AboutBox::shared().Show(

@@ -6,12 +6,14 @@
 #include "qvreadme.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace {
 
@@ -68,6 +70,8 @@ private slots:
     void escape_data();
     void escape();
     void guideMissing();
+    void contents_data();
+    void contents();
     void aboutIsOneBoxForTheRun();
     void drop_data();
     void drop();
@@ -229,11 +233,16 @@ void TestWindow::shortcuts()
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
     QCOMPARE(answerer.seen.size(), opens == u"guide" ? 0 : 1);
-    QCOMPARE(catcher.urls.size(), opens == u"guide" ? 1 : 0);
-    if (opens == u"guide")
-        QVERIFY(catcher.urls[0].toLocalFile().endsWith(u"/quillet-guide.html"));
-    else
+    // The guide needs no browser: nothing is handed to the desktop.
+    QVERIFY(catcher.urls.isEmpty());
+    if (opens == u"guide") {
+        QVERIFY(qvReadMeWindow() != nullptr && qvReadMeWindow()->isVisible());
+        QVERIFY(qvReadMeWindow()->source().toLocalFile().endsWith(u"/quillet-guide.html"));
+        QVERIFY(qvReadMeWindow()->toPlainText().contains(u"quillet-export"));
+        qvReadMeWindow()->close();
+    } else {
         QCOMPARE(answerer.seen[0].className, opens);
+    }
     QVERIFY(window->isVisible());
 }
 
@@ -276,6 +285,56 @@ void TestWindow::guideMissing()
     QVERIFY(!qvOpenReadMeFile({m_fixture.file("nowhere/guide.html")}));
     QCOMPARE(answerer.seen.size(), 1);
     QVERIFY(answerer.seen[0].text.contains(u"не найдено"));
+}
+
+void TestWindow::contents_data()
+{
+    QTest::addColumn<QStringList>("places"); // per candidate: "file", "folder" or "none"
+    QTest::addColumn<int>("shown");          // the candidate shown; -1: a box says why not
+    QTest::newRow("installed copy") << QStringList{"file", "file"} << 0;
+    QTest::newRow("only the source tree's copy") << QStringList{"none", "file"} << 1;
+    QTest::newRow("no copy anywhere") << QStringList{"none", "none"} << -1;
+    QTest::newRow("a folder in its place") << QStringList{"folder", "file"} << -1;
+}
+
+// Help > Contents shows the guide in its own window, or a box that says why not and where.
+void TestWindow::contents()
+{
+    QFETCH(QStringList, places);
+    QFETCH(int, shown);
+    QStringList candidates;
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        const QString name =
+            QStringLiteral("guide%1 %2/quillet-guide.html").arg(i).arg(QTest::currentDataTag());
+        if (places[i] == u"file")
+            m_fixture.writeFile(name, "<html><head><title>Guide " + QByteArray::number(i) +
+                                          "</title></head><body><p>Chapter one</p></body></html>");
+        else if (places[i] == u"folder")
+            QDir().mkpath(m_fixture.file(name));
+        candidates += m_fixture.file(name);
+    }
+    const auto window = AppFixture::showWindow();
+    ModalAnswerer answerer;
+    QCOMPARE(qvOpenReadMeFile(candidates, window.get()), shown >= 0);
+    if (shown >= 0) {
+        QVERIFY(answerer.seen.isEmpty());
+        QTextBrowser *guide = qvReadMeWindow();
+        QVERIFY(guide != nullptr && guide->isVisible());
+        QCOMPARE(guide->windowTitle(), QStringLiteral("Guide %1").arg(shown));
+        QCOMPARE(guide->toPlainText(), QStringLiteral("Chapter one"));
+        guide->close();
+        return;
+    }
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
+    const QString text = answerer.seen[0].text;
+    if (places.contains(QStringLiteral("folder"))) {
+        QVERIFY2(text.contains(candidates[0]) && text.contains(u"не обычный файл"),
+                 qPrintable(text));
+    } else {
+        for (const QString &candidate : candidates)
+            QVERIFY2(text.contains(candidate), qPrintable(text));
+    }
 }
 
 void TestWindow::aboutIsOneBoxForTheRun()
