@@ -74,8 +74,8 @@ QString writeFailureReason(const QString &path)
     };
     if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
         return S_ISDIR(info.st_mode)
-                   ? QStringLiteral("на месте файла папка")
-                   : QStringLiteral("на месте файла не обычный файл (устройство, канал или сокет)");
+                   ? QStringLiteral("это папка, а не файл")
+                   : QStringLiteral("это не обычный файл (устройство, канал или сокет)");
     QSaveFile probe(path);
     if (!probe.open(QIODevice::WriteOnly))
         return probe.errorString();

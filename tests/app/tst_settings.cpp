@@ -272,7 +272,7 @@ void TestSettings::writeFailureWarnsOnce_data()
     QTest::newRow("a file where the settings folder goes")
         << "file for folder" << qt_error_string(ENOTDIR);
     QTest::newRow("settings file a link to /dev/zero")
-        << "device" << QStringLiteral("на месте файла не обычный файл");
+        << "device" << QStringLiteral("это не обычный файл");
     QTest::newRow("no room to write") << "no room" << qt_error_string(EFBIG);
     QTest::newRow("a read-only settings folder") << "read-only" << qt_error_string(EACCES);
 }
