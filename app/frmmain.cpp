@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "appinfo.h"
+#include "longrunlayout.h"
 #include "qvcommandline.h"
 #include "qvmenujustify.h"
 #include "qvreadme.h"
@@ -114,6 +115,8 @@ void frmMain::createControls()
     txtDateModified = makeLine(ModifiedField);
 
     txtBody = new QPlainTextEdit(client);
+    // A long line without blanks is laid out in linear time.
+    LongRunLayout::install(txtBody);
     txtBody->setReadOnly(true);
     txtBody->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtBody->setLineWrapMode(QPlainTextEdit::WidgetWidth);

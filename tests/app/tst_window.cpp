@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "appfixture.h"
+#include "longrunlayout.h"
 #include "modalanswerer.h"
 #include "qvreadme.h"
 
@@ -13,7 +14,10 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextLayout>
 
 namespace {
 
@@ -73,6 +77,8 @@ private slots:
     void contents_data();
     void contents();
     void aboutIsOneBoxForTheRun();
+    void longLines_data();
+    void longLines();
     void drop_data();
     void drop();
 
@@ -348,6 +354,77 @@ void TestWindow::aboutIsOneBoxForTheRun()
     QCOMPARE(answerer.seen[1].widget, answerer.seen[0].widget);
     QVERIFY(answerer.seen[0].text.contains(u"Quillet"));
     QVERIFY(answerer.seen[0].text.contains(u"1.00.0004"));
+}
+
+void TestWindow::longLines_data()
+{
+    const qsizetype run = LongRunLayout::LongRun;
+    const auto repeated = [](const QString &piece, qsizetype length) {
+        return piece.repeated(length / piece.size() + 1).left(length);
+    };
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("block"); // the paragraph looked at
+    QTest::addColumn<bool>("anywhere");
+    QTest::newRow("one long line without blanks") << repeated("QmFzZTY0", 40000) << 0 << true;
+    QTest::newRow("a long token among words, second paragraph")
+        << "Short first line\nsee " + repeated("x", 3000) + " for details\nlast" << 1 << true;
+    QTest::newRow("a long line of short words") << repeated("word ", 40000) << 0 << false;
+    QTest::newRow("a long line of ideographs") << repeated("漢字仮名", 40000) << 0 << false;
+    QTest::newRow("a long run with punctuation, no blanks")
+        << repeated("a.b,c;", 40000) << 0 << true;
+    QTest::newRow("a long run of Cyrillic letters") << repeated("абвгд", 2000) << 0 << true;
+    // A stretch between two break opportunities takes the blank after its word along.
+    QTest::newRow("a stretch just at the limit") << repeated("x", run - 1) + " y" << 0 << false;
+    QTest::newRow("a stretch just past the limit") << repeated("x", run) + " y" << 0 << true;
+}
+
+// A long run without a break opportunity would make Qt's line breaking search it again for
+// every line: such a paragraph wraps anywhere, every other one at word boundaries. The text
+// stays the note's own, with nothing inserted.
+void TestWindow::longLines()
+{
+    QFETCH(QString, body);
+    QFETCH(int, block);
+    QFETCH(bool, anywhere);
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("long.vnt", noteWithBody(body)));
+    QCOMPARE(window->txtBody->toPlainText(), body);
+    // Moving about lays out again what it reaches, as Qt would.
+    window->txtBody->setFocus();
+    for (const auto key : {Qt::Key_End, Qt::Key_PageUp, Qt::Key_Home})
+        QTest::keyClick(window->txtBody, key, Qt::ControlModifier);
+    QTest::keyClick(window->txtBody, Qt::Key_PageDown);
+    window->txtBody->selectAll();
+    window->txtBody->repaint();
+
+    const QTextBlock paragraph = window->txtBody->document()->findBlockByNumber(block);
+    QVERIFY(paragraph.layout()->lineCount() > 1);
+    QCOMPARE(paragraph.layout()->textOption().wrapMode(),
+             anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Lines as wide as the field allows; wrapped anywhere, every line but the last filled to
+    // within a character.
+    const qreal width = window->txtBody->viewport()->width();
+    const qreal character = QFontMetricsF(window->txtBody->font()).maxWidth();
+    for (int i = 0; i + 1 < paragraph.layout()->lineCount(); ++i) {
+        const qreal used = paragraph.layout()->lineAt(i).naturalTextWidth();
+        QVERIFY(used <= width);
+        QVERIFY(!anywhere || used >= width - 2 * character);
+    }
+    QCOMPARE(window->txtBody->textCursor().selectedText().size(), body.size());
+    // Shaping is left out only where the paragraph wraps anywhere; there the analysis is kept, or
+    // each cursor drawn would take it up again for the whole paragraph.
+    QCOMPARE(paragraph.layout()->formats().isEmpty(), !anywhere);
+    QCOMPARE(paragraph.layout()->cacheEnabled(), anywhere);
+
+    // Shortened in place, the paragraph wraps and is shaped as any other.
+    QTextCursor cursor(paragraph);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(QStringLiteral("a b"));
+    window->txtBody->repaint();
+    const QTextBlock shortened = window->txtBody->document()->findBlockByNumber(block);
+    QCOMPARE(shortened.text(), QStringLiteral("a b"));
+    QCOMPARE(shortened.layout()->textOption().wrapMode(),
+             QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QVERIFY(shortened.layout()->formats().isEmpty());
 }
 
 void TestWindow::drop_data()
