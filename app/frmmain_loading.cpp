@@ -4,6 +4,7 @@
 #include "boxmessagesink.h"
 #include "errorbox.h"
 #include "frmmain.h"
+#include "longrunlayout.h"
 #include "messagebox.h"
 #include "openfiledialog.h"
 #include "parsenote.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -61,23 +63,29 @@ void frmMain::OpenWithDialog()
     LoadNoteFile(dialog.FileName());
 }
 
+namespace {
+
+// A step whose failure is skipped, as qvAttempt does, except running out of memory: the load
+// reports that, whichever step it strikes.
+template <typename Step> void attemptStep(Step &&step)
+{
+    try {
+        step();
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (...) {
+    }
+}
+
+} // namespace
+
 void frmMain::LoadNoteFile(QString path)
 {
     qvAttempt([this] { ClearView(); });
-
-    QString text;
     for (;;) {
-        std::optional<QvError> failure;
-        try {
-            text = TextFileReader::shared().ReadAllText(path);
-        } catch (const QvError &error) {
-            failure = error;
-        } catch (const std::exception &error) {
-            failure =
-                QvError(TextFileReader::InputOutputError, QString::fromLocal8Bit(error.what()));
-        }
+        const std::optional<QvError> failure = readParseAndShow(path);
         if (!failure)
-            break;
+            return;
 
         int answer = IdCancel;
         qvAttempt([&] {
@@ -88,20 +96,42 @@ void frmMain::LoadNoteFile(QString path)
         if (answer != IdRetry)
             return;
     }
+}
 
-    bool accepted = false;
-    qvAttempt([&] {
-        BoxMessageSink messages(this);
-        DateDisplay display;
-        display.shortDate = ShortDate;
-        accepted = ParseNote(text, m_view, display, messages);
-    });
-    if (accepted) {
-        qvAttempt([&] { m_view.title = NoteView::titleFor(path); });
-        qvAttempt([this] { showView(); });
-    } else {
-        qvAttempt([this] { ClearView(); });
+std::optional<QvError> frmMain::readParseAndShow(const QString &path)
+{
+    QString text;
+    try {
+        text = TextFileReader::shared().ReadAllText(path);
+    } catch (const QvError &error) {
+        return error;
+    } catch (const std::bad_alloc &) {
+        return TextFileReader::outOfMemory();
+    } catch (const std::exception &error) {
+        return QvError(TextFileReader::InputOutputError, QString::fromLocal8Bit(error.what()));
     }
+
+    try {
+        bool accepted = false;
+        attemptStep([&] {
+            BoxMessageSink messages(this);
+            DateDisplay display;
+            display.shortDate = ShortDate;
+            accepted = ParseNote(text, m_view, display, messages);
+        });
+        if (accepted) {
+            attemptStep([&] { m_view.title = NoteView::titleFor(path); });
+            attemptStep([this] { showView(); });
+        } else {
+            attemptStep([this] { ClearView(); });
+        }
+    } catch (const std::bad_alloc &) {
+        // Half a note is not shown: the view goes, and with it what it held.
+        text = QString();
+        qvAttempt([this] { ClearView(); });
+        return TextFileReader::outOfMemory();
+    }
+    return std::nullopt;
 }
 
 void frmMain::ClearView()
@@ -117,5 +147,6 @@ void frmMain::showView()
     txtVersion->setText(m_view.txtVersion);
     txtDateCreated->setText(m_view.txtDateCreated);
     txtDateModified->setText(m_view.txtDateModified);
+    LongRunLayout::ensureRoomFor(m_view.txtBody);
     txtBody->setPlainText(m_view.txtBody);
 }

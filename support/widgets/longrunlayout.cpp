@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 
 LongRunLayout::LongRunLayout(QTextDocument *document, QWidget *viewport)
     : QPlainTextDocumentLayout(document), m_viewport(viewport)
@@ -80,6 +82,27 @@ bool LongRunLayout::hasLongRun(QStringView text)
         }
     }
     return uncertainStretch && hasLongStretch(text, LongRun);
+}
+
+void LongRunLayout::ensureRoomFor(QStringView text)
+{
+    // What laying out a character takes at most, its analysis and glyphs kept: measured, with room.
+    constexpr qint64 LayoutBytesPerCharacter = 48;
+    qsizetype longest = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u'\n' || text[i] == u'\r' ||
+            text[i] == QChar::ParagraphSeparator) {
+            longest = std::max(longest, i - start);
+            start = i + 1;
+        }
+    }
+    const qint64 needed =
+        qint64(text.size()) * qint64(sizeof(QChar)) + longest * LayoutBytesPerCharacter;
+    void *room = std::malloc(size_t(needed));
+    if (room == nullptr)
+        throw std::bad_alloc();
+    std::free(room);
 }
 
 bool LongRunLayout::wrapsAnywhere(const QTextBlock &block) const

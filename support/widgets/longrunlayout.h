@@ -23,6 +23,11 @@ public:
     // Gives `edit` a document laid out this way (made for it, empty).
     static void install(QPlainTextEdit *edit);
 
+    // Throws std::bad_alloc when the memory that showing `text` may take cannot be had: its copy in
+    // the document and the layout of its longest paragraph, which any scrolling may bring into
+    // view. Qt's text layout does not survive running out of memory, so this is asked first.
+    static void ensureRoomFor(QStringView text);
+
     // Whether `text` has more than LongRun characters between two line break opportunities.
     [[nodiscard]] static bool hasLongRun(QStringView text);
 

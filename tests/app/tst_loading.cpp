@@ -6,6 +6,7 @@
 #include "openfiledialog.h"
 #include "parsenote.h"
 #include "qvcommandline.h"
+#include "textfilereader.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,7 +14,50 @@
 #include <QSettings>
 #include <QTest>
 
+#include <optional>
+#include <sys/resource.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLET_ADDRESS_SANITIZER
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLET_ADDRESS_SANITIZER
+#endif
+#endif
+
 namespace {
+
+// How much address space the process has mapped, from the kernel's own count.
+qint64 mappedBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+// While it lives, the process can map no more than `budget` bytes beyond what it has mapped now:
+// an allocation past that fails, as it does when memory runs out.
+class MemoryBudget
+{
+public:
+    explicit MemoryBudget(qint64 budget)
+    {
+        getrlimit(RLIMIT_AS, &m_saved);
+        const rlimit limited{rlim_t(mappedBytes() + budget), m_saved.rlim_max};
+        setrlimit(RLIMIT_AS, &limited);
+    }
+    ~MemoryBudget() { setrlimit(RLIMIT_AS, &m_saved); }
+    MemoryBudget(const MemoryBudget &) = delete;
+    MemoryBudget &operator=(const MemoryBudget &) = delete;
+
+private:
+    rlimit m_saved{};
+};
 
 const QString ReadFailure = QStringLiteral("\n\nНе удалось прочесть файл.");
 
@@ -45,6 +89,8 @@ private slots:
     void rejectedNote();
     void placeholdersInPath_data();
     void placeholdersInPath();
+    void outOfMemory_data();
+    void outOfMemory();
     void acceptedTitle_data();
     void acceptedTitle();
     void commandLine_data();
@@ -154,6 +200,52 @@ void TestLoading::placeholdersInPath()
     QCOMPARE(answerer.seen[0].text, path + ReadFailure);
     const QString detail = answerer.seen[0].detail;
     QVERIFY2(detail.contains(path) && detail.endsWith(u"\nКод ошибки: 53"), qPrintable(detail));
+}
+
+void TestLoading::outOfMemory_data()
+{
+    QTest::addColumn<int>("budgetMiB");
+    QTest::addColumn<bool>("retry"); // with the memory back
+    // The note's file takes 12 MB, its text 24 MB, its body 8 MB, and laying out its one line
+    // some 200 MB more.
+    QTest::newRow("while reading, then Retry") << 8 << true;
+    QTest::newRow("while showing, then Cancel") << 80 << false;
+}
+
+// Memory that runs out in loading a note is reported in the read-failure box, and the program
+// goes on: Retry, with the memory back, shows the note.
+void TestLoading::outOfMemory()
+{
+#ifdef QUILLET_ADDRESS_SANITIZER
+    QSKIP("AddressSanitizer reserves more address space than any limit leaves.");
+#endif
+    QFETCH(int, budgetMiB);
+    QFETCH(bool, retry);
+    const QString body(4000000, u'x');
+    const QString path = m_fixture.writeFile("huge.vnt", noteWithBody(body));
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("shown.vnt", sampleNote()));
+    ModalAnswerer answerer;
+    std::optional<MemoryBudget> budget(std::in_place, qint64(budgetMiB) * 1024 * 1024);
+    if (retry)
+        answerer.queue(ModalAnswerer::click(QMessageBox::Retry, [&] { budget.reset(); }));
+    else
+        answerer.queue(ModalAnswerer::click(QMessageBox::Cancel));
+    window->LoadNoteFile(path);
+    budget.reset();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, path + ReadFailure);
+    QCOMPARE(answerer.seen[0].icon, QMessageBox::Critical);
+    QCOMPARE(answerer.seen[0].detail,
+             TextFileReader::outOfMemory().description() + QStringLiteral("\nКод ошибки: 14"));
+    if (retry) {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [huge.vnt]"));
+        QCOMPARE(window->txtBody->toPlainText(), body);
+    } else {
+        QVERIFY(viewIsEmpty(*window));
+        window->LoadNoteFile(m_fixture.file("shown.vnt"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [shown.vnt]"));
+    }
 }
 
 void TestLoading::acceptedTitle_data()
