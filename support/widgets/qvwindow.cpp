@@ -27,6 +27,13 @@ void checkWindow(const void *window, const char *operation)
                       QStringLiteral("%1: окно не задано").arg(QString::fromLatin1(operation)));
 }
 
+// The screen a window stands on, else the primary one; null without any.
+const QScreen *screenOf(const QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+}
+
 } // namespace
 
 void qvRegisterAppPath()
@@ -77,9 +84,7 @@ void qvSetWindowResIconAll(QGuiApplication *application, const QString &name)
 void qvCenterFormEx(QWidget *window)
 {
     checkWindow(window, "qvCenterFormEx");
-    const QScreen *screen = window->screen();
-    if (screen == nullptr)
-        screen = QGuiApplication::primaryScreen();
+    const QScreen *screen = screenOf(window);
     if (screen == nullptr)
         return;
     // A top-level window's position is that of its frame.
@@ -91,9 +96,7 @@ void qvCenterFormEx(QWidget *window)
 void qvFitOnScreen(QWidget *window, QSize defaultSize)
 {
     checkWindow(window, "qvFitOnScreen");
-    const QScreen *screen = window->screen();
-    if (screen == nullptr)
-        screen = QGuiApplication::primaryScreen();
+    const QScreen *screen = screenOf(window);
     if (screen == nullptr)
         return;
     const QRect available = screen->availableGeometry();

@@ -6,6 +6,7 @@
 #include "openfiledialog.h"
 #include "parsenote.h"
 #include "qvcommandline.h"
+#include "resourcelimit.h"
 #include "textfilereader.h"
 
 #include <QLineEdit>
@@ -15,7 +16,6 @@
 #include <QTest>
 
 #include <optional>
-#include <sys/resource.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLET_ADDRESS_SANITIZER
@@ -26,38 +26,6 @@
 #endif
 
 namespace {
-
-// How much address space the process has mapped, from the kernel's own count.
-qint64 mappedBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmSize:"))
-            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-// While it lives, the process can map no more than `budget` bytes beyond what it has mapped now:
-// an allocation past that fails, as it does when memory runs out.
-class MemoryBudget
-{
-public:
-    explicit MemoryBudget(qint64 budget)
-    {
-        getrlimit(RLIMIT_AS, &m_saved);
-        const rlimit limited{rlim_t(mappedBytes() + budget), m_saved.rlim_max};
-        setrlimit(RLIMIT_AS, &limited);
-    }
-    ~MemoryBudget() { setrlimit(RLIMIT_AS, &m_saved); }
-    MemoryBudget(const MemoryBudget &) = delete;
-    MemoryBudget &operator=(const MemoryBudget &) = delete;
-
-private:
-    rlimit m_saved{};
-};
 
 const QString ReadFailure = QStringLiteral("\n\nНе удалось прочесть файл.");
 
@@ -225,7 +193,8 @@ void TestLoading::outOfMemory()
     const QString path = m_fixture.writeFile("huge.vnt", noteWithBody(body));
     const auto window = AppFixture::showWindow(m_fixture.writeFile("shown.vnt", sampleNote()));
     ModalAnswerer answerer;
-    std::optional<MemoryBudget> budget(std::in_place, qint64(budgetMiB) * 1024 * 1024);
+    std::optional<ResourceLimit> budget;
+    budget.emplace(RLIMIT_AS, ResourceLimit::mappedPlus(qint64(budgetMiB) * 1024 * 1024));
     if (retry)
         answerer.queue(ModalAnswerer::click(QMessageBox::Retry, [&] { budget.reset(); }));
     else

@@ -5,6 +5,7 @@
 #include "modalanswerer.h"
 #include "quilletapplication.h"
 #include "qverror.h"
+#include "resourcelimit.h"
 #include "settingsstore.h"
 
 #include <QDataStream>
@@ -15,10 +16,8 @@
 #include <QTest>
 
 #include <cerrno>
-#include <csignal>
 #include <limits>
 #include <optional>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -43,25 +42,6 @@ QByteArray placement(const QRect &frame, bool maximized)
         << quint8(maximized ? 1 : 0) << quint8(0) << qint32(800) << frame;
     return bytes;
 }
-
-// While it lives, no file of this process may grow: every write fails as on a full disk.
-class NoRoomToWrite
-{
-public:
-    NoRoomToWrite()
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        const rlimit none{0, m_saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &none);
-    }
-    ~NoRoomToWrite() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-    NoRoomToWrite(const NoRoomToWrite &) = delete;
-    NoRoomToWrite &operator=(const NoRoomToWrite &) = delete;
-
-private:
-    rlimit m_saved{};
-};
 
 } // namespace
 
@@ -305,9 +285,9 @@ void TestSettings::writeFailureWarnsOnce()
     answerer.queue(ModalAnswerer::click(QMessageBox::Ok));
     const auto window = AppFixture::showWindow();
     {
-        std::optional<NoRoomToWrite> full;
+        std::optional<ResourceLimit> full;
         if (obstacle == u"no room")
-            full.emplace();
+            full.emplace(RLIMIT_FSIZE, 0);
         window->OpenWithDialog();
         QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [kept.vnt]"));
         window->mnuSettings[0]->trigger();
