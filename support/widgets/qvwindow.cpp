@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 // The number of a lookup of a resource that the program does not have.
@@ -112,19 +114,24 @@ void qvFitOnScreen(QWidget *window, QSize defaultSize)
     const QMargins margins = window->windowHandle()->frameMargins();
     const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
     const QSize room = available.size() - frame;
-    QSize size = normal.size();
-    if (size.width() > room.width() || size.height() > room.height()) {
-        size = size.boundedTo(room);
-        if (size.width() < window->minimumWidth() || size.height() < window->minimumHeight())
-            size = defaultSize;
-    }
-    QRect placed(normal.topLeft() - QPoint(margins.left(), margins.top()), size + frame);
-    placed.moveLeft(
-        qMax(available.left(), qMin(placed.left(), available.right() + 1 - placed.width())));
-    placed.moveTop(
-        qMax(available.top(), qMin(placed.top(), available.bottom() + 1 - placed.height())));
+    // In 64 bits: a damaged placement may hold corners whose distance no int holds.
+    const qint64 width = qint64(normal.right()) - normal.left() + 1;
+    const qint64 height = qint64(normal.bottom()) - normal.top() + 1;
+    QSize size(int(std::clamp<qint64>(width, 0, room.width())),
+               int(std::clamp<qint64>(height, 0, room.height())));
+    if ((width > room.width() || height > room.height()) &&
+        (size.width() < window->minimumWidth() || size.height() < window->minimumHeight()))
+        size = defaultSize;
+    // Then moved in as far as it goes; one wider or taller than the area keeps to its top left.
+    const auto within = [](qint64 start, qint64 extent, qint64 first, qint64 last) {
+        return int(std::max(first, std::min(start, last + 1 - extent)));
+    };
+    const int left = within(qint64(normal.left()) - margins.left(), size.width() + frame.width(),
+                            available.left(), available.right());
+    const int top = within(qint64(normal.top()) - margins.top(), size.height() + frame.height(),
+                           available.top(), available.bottom());
     window->resize(size);
-    window->move(placed.topLeft());
+    window->move(left, top);
 
     if ((states & enlarged) != 0)
         window->setWindowState(states);

@@ -171,7 +171,10 @@ void TestSettings::oversizedPlacement_data()
     const int huge = std::numeric_limits<qint32>::max();
     QTest::newRow("twice the screen") << QRect(10, 20, 1600, 1200) << false;
     QTest::newRow("2^31 pixels") << QRect(0, 0, huge, huge) << false;
-    QTest::newRow("2^31 pixels, off every screen") << QRect(40000, 30000, huge, huge) << false;
+    QTest::newRow("2^31 pixels, off every screen")
+        << QRect(QPoint(40000, 30000), QPoint(huge, huge)) << false;
+    QTest::newRow("corners wider apart than an int holds")
+        << QRect(QPoint(-huge, -huge), QPoint(huge, huge)) << true;
     QTest::newRow("2^31 pixels, maximized") << QRect(0, 0, huge, huge) << true;
     QTest::newRow("wider than the screen") << QRect(-500, 40, 5000, 300) << false;
 }
