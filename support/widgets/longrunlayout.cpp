@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <new>
+#include <sys/mman.h>
 
 LongRunLayout::LongRunLayout(QTextDocument *document, QWidget *viewport)
     : QPlainTextDocumentLayout(document), m_viewport(viewport)
@@ -88,21 +88,25 @@ void LongRunLayout::ensureRoomFor(QStringView text)
 {
     // What laying out a character takes at most, its analysis and glyphs kept: measured, with room.
     constexpr qint64 LayoutBytesPerCharacter = 48;
+    // The longest stretch between line feeds: QTextDocument also ends a paragraph at CR and at the
+    // paragraph separator, so this is at most an overestimate, and a fast one to find.
     qsizetype longest = 0;
     qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == u'\n' || text[i] == u'\r' ||
-            text[i] == QChar::ParagraphSeparator) {
-            longest = std::max(longest, i - start);
-            start = i + 1;
-        }
+    for (qsizetype end = text.indexOf(u'\n'); end >= 0; end = text.indexOf(u'\n', start)) {
+        longest = std::max(longest, end - start);
+        start = end + 1;
     }
+    longest = std::max(longest, text.size() - start);
     const qint64 needed =
         qint64(text.size()) * qint64(sizeof(QChar)) + longest * LayoutBytesPerCharacter;
-    void *room = std::malloc(size_t(needed));
-    if (room == nullptr)
+    // Asked of the system as malloc asks for a large block, and given back untouched; through
+    // malloc itself, the block would raise its threshold for mapping memory for the rest of the
+    // run.
+    void *room =
+        ::mmap(nullptr, size_t(needed), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (room == MAP_FAILED)
         throw std::bad_alloc();
-    std::free(room);
+    ::munmap(room, size_t(needed));
 }
 
 bool LongRunLayout::wrapsAnywhere(const QTextBlock &block) const
