@@ -99,6 +99,8 @@ void LongRunLayout::ensureRoomFor(QStringView text)
     longest = std::max(longest, text.size() - start);
     const qint64 needed =
         qint64(text.size()) * qint64(sizeof(QChar)) + longest * LayoutBytesPerCharacter;
+    if (needed == 0)
+        return;
     // Asked of the system as malloc asks for a large block, and given back untouched; through
     // malloc itself, the block would raise its threshold for mapping memory for the rest of the
     // run.
