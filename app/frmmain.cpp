@@ -3,6 +3,7 @@
 
 #include "aboutbox.h"
 #include "appinfo.h"
+#include "longrunlayout.h"
 #include "qvcommandline.h"
 #include "qvmenujustify.h"
 #include "qvreadme.h"
@@ -115,6 +116,8 @@ void frmMain::createControls()
     txtDateModified = makeLine(ModifiedField);
 
     txtBody = new QPlainTextEdit(client);
+    // A long line without blanks is laid out in linear time.
+    LongRunLayout::install(txtBody);
     txtBody->setReadOnly(true);
     txtBody->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtBody->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -252,7 +255,7 @@ void frmMain::mnuHelp_Click(int index)
 {
     switch (index) {
     case 0:
-        qvOpenReadMeFile();
+        qvOpenReadMeFile(qvReadMeCandidates(), this);
         break;
     case 2:
         AboutBox::shared().Show(

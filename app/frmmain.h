@@ -2,6 +2,8 @@
 #pragma once
 
 #include "noteview.h"
+#include "qverror.h"
+#include "settingswriteguard.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -9,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -79,6 +82,9 @@ private:
     void createControls();
     void createMenus();
     void showView();
+    // One attempt of LoadNoteFile: the failure that its box reports (the read's own, or memory
+    // running out in reading, parsing or showing), or none.
+    [[nodiscard]] std::optional<QvError> readParseAndShow(const QString &path);
     [[nodiscard]] int twips(int value) const;
 
     NoteView m_view;
@@ -87,4 +93,5 @@ private:
     QString m_droppedFile;
     QTimer *m_dropLoad = nullptr;
     bool m_loaded = false;
+    SettingsWriteGuard m_settingsWrites{this};
 };

@@ -5,6 +5,7 @@
 #include "boxmessagesink.h"
 #include "errorbox.h"
 #include "frmmain.h"
+#include "longrunlayout.h"
 #include "messagebox.h"
 #include "openfiledialog.h"
 #include "parsenote.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -53,29 +55,22 @@ void frmMain::OpenWithDialog()
     if (!dialog.Show())
         return;
 
-    // Remembered before the load, which may fail or be cancelled.
-    store.WriteValue(OpenSection, LastDirectoryName, SettingsStore::Text,
-                     qvGetFilePath(dialog.FileName()), AppInfo::current());
+    // Remembered before the load, which may fail or be cancelled; a folder that cannot be
+    // remembered does not keep the note from opening.
+    m_settingsWrites.run([&] {
+        store.WriteValue(OpenSection, LastDirectoryName, SettingsStore::Text,
+                         qvGetFilePath(dialog.FileName()), AppInfo::current());
+    });
     LoadNoteFile(dialog.FileName());
 }
 
 void frmMain::LoadNoteFile(QString path)
 {
     qvAttempt([this] { ClearView(); });
-
-    QString text;
     for (;;) {
-        std::optional<QvError> failure;
-        try {
-            text = TextFileReader::shared().ReadAllText(path);
-        } catch (const QvError &error) {
-            failure = error;
-        } catch (const std::exception &error) {
-            failure =
-                QvError(TextFileReader::InputOutputError, QString::fromLocal8Bit(error.what()));
-        }
+        const std::optional<QvError> failure = readParseAndShow(path);
         if (!failure)
-            break;
+            return;
 
         int answer = IdCancel;
         qvAttempt([&] {
@@ -86,20 +81,42 @@ void frmMain::LoadNoteFile(QString path)
         if (answer != IdRetry)
             return;
     }
+}
 
-    bool accepted = false;
-    qvAttempt([&] {
-        BoxMessageSink messages(this);
-        DateDisplay display;
-        display.shortDate = ShortDate;
-        accepted = ParseNote(text, m_view, display, messages);
-    });
-    if (accepted) {
-        qvAttempt([&] { m_view.title = NoteView::titleFor(path); });
-        qvAttempt([this] { showView(); });
-    } else {
-        qvAttempt([this] { ClearView(); });
+std::optional<QvError> frmMain::readParseAndShow(const QString &path)
+{
+    QString text;
+    try {
+        text = TextFileReader::shared().ReadAllText(path);
+    } catch (const QvError &error) {
+        return error;
+    } catch (const std::bad_alloc &) {
+        return TextFileReader::outOfMemory();
+    } catch (const std::exception &error) {
+        return QvError(TextFileReader::InputOutputError, QString::fromLocal8Bit(error.what()));
     }
+
+    try {
+        bool accepted = false;
+        qvAttempt([&] {
+            BoxMessageSink messages(this);
+            DateDisplay display;
+            display.shortDate = ShortDate;
+            accepted = ParseNote(text, m_view, display, messages);
+        });
+        if (accepted) {
+            qvAttempt([&] { m_view.title = NoteView::titleFor(path); });
+            qvAttempt([this] { showView(); });
+        } else {
+            qvAttempt([this] { ClearView(); });
+        }
+    } catch (const std::bad_alloc &) {
+        // Half a note is not shown: the view goes, and with it what it held.
+        text = QString();
+        qvAttempt([this] { ClearView(); });
+        return TextFileReader::outOfMemory();
+    }
+    return std::nullopt;
 }
 
 void frmMain::ClearView()
@@ -115,5 +132,6 @@ void frmMain::showView()
     txtVersion->setText(m_view.txtVersion);
     txtDateCreated->setText(m_view.txtDateCreated);
     txtDateModified->setText(m_view.txtDateModified);
+    LongRunLayout::ensureRoomFor(m_view.txtBody);
     txtBody->setPlainText(m_view.txtBody);
 }

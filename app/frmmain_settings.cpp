@@ -29,10 +29,14 @@ void frmMain::LoadSettings()
 
 void frmMain::SaveSettings()
 {
+    // A store that cannot be written warns, and the window closes all the same.
     SettingsStore store;
-    store.SaveWindowPlacement(this, NoSection, PlacementName, AppInfo::current());
-    store.WriteValue(NoSection, ShortDateName, SettingsStore::Boolean, ShortDate,
-                     AppInfo::current());
+    m_settingsWrites.run(
+        [&] { store.SaveWindowPlacement(this, NoSection, PlacementName, AppInfo::current()); });
+    m_settingsWrites.run([&] {
+        store.WriteValue(NoSection, ShortDateName, SettingsStore::Boolean, ShortDate,
+                         AppInfo::current());
+    });
 }
 
 void frmMain::mnuSettings_Click(int index)

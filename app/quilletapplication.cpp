@@ -86,8 +86,9 @@ void QuilletApplication::reportUnhandledFailure(int number, const QString &descr
         return;
     reported() = true;
     try {
-        qvMessageBox(QStringLiteral("Ошибка выполнения %1:\n\n%2").arg(number).arg(description),
-                     MsgBoxStyle::OkOnly | MsgBoxStyle::Critical);
+        qvMessageBox(
+            QStringLiteral("Ошибка выполнения %1:\n\n%2").arg(QString::number(number), description),
+            MsgBoxStyle::OkOnly | MsgBoxStyle::Critical);
     } catch (...) {
         // The report itself failed: the program ends all the same.
     }

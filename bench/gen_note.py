@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Writes a note of a given size whose body is escaped the way phones write it.
+"""Writes a note of a given size whose body is escaped the way phones write it, or one whose body
+is a single long line without blanks.
 
 Every octet of the body is an escape (=XX), lines are at most 76 columns and end in a soft
 break ("="), and lines end in CR LF. The text is a deterministic mix of Russian and English
 sentences with hard line breaks, so the decoded body is realistic UTF-8 of one- and two-octet
 characters.
 
-    gen_note.py SIZE OUT      SIZE in bytes, or with a suffix K or M (binary units)
+    gen_note.py SIZE OUT                   SIZE in bytes, or with a suffix K or M (binary units)
+    gen_note.py --long-line COUNT OUT      a body of COUNT characters (suffix K or M allowed)
 """
 
 import random
@@ -89,6 +91,21 @@ def make_note(size):
     return note
 
 
+def make_long_line_note(characters):
+    """A note whose body is one line of `characters` ASCII letters, digits and marks with no
+    blank or other break opportunity, escaped and soft-broken as make_note's."""
+    alphabet = b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+    rng = random.Random(20130403)
+    octets = bytes(rng.choice(alphabet) for _ in range(min(characters, 4096)))
+    octets = (octets * (characters // len(octets) + 1))[:characters]
+    parts = [HEADER]
+    for start in range(0, characters, ESCAPES_PER_LINE):
+        last = start + ESCAPES_PER_LINE >= characters
+        parts.append(escape_line(octets[start : start + ESCAPES_PER_LINE]) + (b"" if last else b"=") + CRLF)
+    parts.append(FOOTER)
+    return b"".join(parts)
+
+
 def parse_size(text):
     units = {"K": 1024, "M": 1024 * 1024}
     if text[-1:].upper() in units:
@@ -97,11 +114,13 @@ def parse_size(text):
 
 
 def main(argv):
-    if len(argv) != 3:
+    long_line = len(argv) == 4 and argv[1] == "--long-line"
+    if len(argv) != 3 and not long_line:
         sys.stderr.write(__doc__)
         return 2
-    with open(argv[2], "wb") as out:
-        out.write(make_note(parse_size(argv[1])))
+    note = make_long_line_note(parse_size(argv[2])) if long_line else make_note(parse_size(argv[1]))
+    with open(argv[-1], "wb") as out:
+        out.write(note)
     return 0
 
 

@@ -9,16 +9,22 @@
 #include <cstdio>
 #include <ctime>
 
-ShownProbe::ShownProbe(QWidget *widget, std::function<bool()> ready)
-    : QObject(widget), m_widget(widget), m_ready(std::move(ready))
+ShownProbe::ShownProbe(QWidget *widget, std::function<bool()> ready, std::function<void()> then)
+    : QObject(widget), m_widget(widget), m_ready(std::move(ready)), m_then(std::move(then))
 {
     widget->installEventFilter(this);
 }
 
+long long ShownProbe::now()
+{
+    timespec time{};
+    clock_gettime(CLOCK_MONOTONIC, &time);
+    return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+}
+
 void ShownProbe::report()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long shownAt = now();
     // The peak of this program's own memory: getrusage's maxrss would carry over the peak of the
     // process that started it, across exec.
     long peakKilobytes = -1;
@@ -29,8 +35,7 @@ void ShownProbe::report()
                 peakKilobytes = line.mid(6).trimmed().split(' ').value(0).toLong();
         }
     }
-    std::printf("shown %lld maxrss %ld\n",
-                static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec, peakKilobytes);
+    std::printf("shown %lld maxrss %ld\n", shownAt, peakKilobytes);
     std::fflush(stdout);
 }
 
@@ -47,5 +52,8 @@ bool ShownProbe::eventFilter(QObject *watched, QEvent *event)
 void ShownProbe::finish()
 {
     report();
-    QCoreApplication::exit(0);
+    if (m_then)
+        m_then();
+    else
+        QCoreApplication::exit(0);
 }

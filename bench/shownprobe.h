@@ -2,8 +2,9 @@
 #pragma once
 
 // For the start-up benchmarks: reports the moment a widget has first been painted, then ends the
-// program. The time is CLOCK_MONOTONIC in nanoseconds, so that the caller can subtract the moment
-// it started the process; the peak resident memory (VmHWM, in KiB) comes with it.
+// program (or hands over to what is to follow). The time is CLOCK_MONOTONIC in nanoseconds, so that
+// the caller can subtract the moment it started the process; the peak resident memory (VmHWM, in
+// KiB) comes with it.
 
 #include <QObject>
 
@@ -16,11 +17,15 @@ class ShownProbe : public QObject
     Q_OBJECT
 
 public:
-    // Watches `widget` once `ready` says that what is to be shown is in place.
-    ShownProbe(QWidget *widget, std::function<bool()> ready);
+    // Watches `widget` once `ready` says that what is to be shown is in place; after the report,
+    // `then` runs instead of the program ending, when it is given.
+    ShownProbe(QWidget *widget, std::function<bool()> ready, std::function<void()> then = {});
 
     // "shown NS maxrss KB" on standard output.
     static void report();
+
+    // CLOCK_MONOTONIC in nanoseconds.
+    static long long now();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -31,5 +36,6 @@ private slots:
 private:
     QWidget *m_widget;
     std::function<bool()> m_ready;
+    std::function<void()> m_then;
     bool m_reported = false;
 };

@@ -1,26 +1,69 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer started as `quillet FILE` starts, with a probe: at the first paint of the body
-// field after the note has been loaded, it reports the time and quits.
+// field after the note has been loaded, it reports the time and quits. With --escape it presses
+// Escape in the body field instead of quitting, and reports when the window has gone.
 //
-//     quillet-bench-viewer FILE
+//     quillet-bench-viewer [--escape] FILE
 
 #include "frmmain.h"
 #include "modmain.h"
 #include "quilletapplication.h"
 #include "shownprobe.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
+
+#include <cstdio>
+
+namespace {
+
+// Reports "closed NS" when the window it watches is hidden.
+class ClosedProbe : public QObject
+{
+public:
+    explicit ClosedProbe(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide && watched == parent()) {
+            std::printf("closed %lld\n", ShownProbe::now());
+            std::fflush(stdout);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void pressEscape(frmMain *window)
+{
+    new ClosedProbe(window);
+    window->activateWindow();
+    window->txtBody->setFocus();
+    QCoreApplication::postEvent(window->txtBody,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QCoreApplication::postEvent(window->txtBody,
+                                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QuilletApplication application(argc, argv);
     QuilletApplication::configure();
-    const int status = QuilletApplication::run([] {
+    QStringList arguments = QApplication::arguments().mid(1);
+    const bool escape = arguments.removeAll(QStringLiteral("--escape")) > 0;
+    const QString file = arguments.value(0);
+    const int status = QuilletApplication::run([escape, file] {
         Main();
         frmMain *window = MainForm();
+        window->setCommandLineSource([file] { return file; });
         // Loaded: the title names the file once the note has been accepted.
-        new ShownProbe(window->txtBody->viewport(),
-                       [window] { return window->view().title != NoteView::emptyTitle(); });
+        new ShownProbe(
+            window->txtBody->viewport(),
+            [window] { return window->view().title != NoteView::emptyTitle(); },
+            escape ? std::function<void()>([window] { pressEscape(window); })
+                   : std::function<void()>());
         return QApplication::exec();
     });
     EndMain(); // the window goes before the application object, as in the viewer

@@ -17,7 +17,7 @@ int ErrorBox::Show(const QvError &errorState, int style, const QString &message)
 
 QString ErrorBox::describe(const QvError &errorState)
 {
+    // In one step: a description that holds "%1" (a path, say) is shown as it is.
     return QStringLiteral("%1\nКод ошибки: %2")
-        .arg(errorState.description())
-        .arg(errorState.number());
+        .arg(errorState.description(), QString::number(errorState.number()));
 }

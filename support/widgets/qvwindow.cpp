@@ -8,6 +8,9 @@
 #include <QImageReader>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -25,6 +28,13 @@ void checkWindow(const void *window, const char *operation)
     if (window == nullptr)
         throw QvError(QvInvalidArgument,
                       QStringLiteral("%1: окно не задано").arg(QString::fromLatin1(operation)));
+}
+
+// The screen a window stands on, else the primary one; null without any.
+const QScreen *screenOf(const QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    return screen != nullptr ? screen : QGuiApplication::primaryScreen();
 }
 
 } // namespace
@@ -77,15 +87,55 @@ void qvSetWindowResIconAll(QGuiApplication *application, const QString &name)
 void qvCenterFormEx(QWidget *window)
 {
     checkWindow(window, "qvCenterFormEx");
-    const QScreen *screen = window->screen();
-    if (screen == nullptr)
-        screen = QGuiApplication::primaryScreen();
+    const QScreen *screen = screenOf(window);
     if (screen == nullptr)
         return;
     // A top-level window's position is that of its frame.
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+void qvFitOnScreen(QWidget *window, QSize defaultSize)
+{
+    checkWindow(window, "qvFitOnScreen");
+    const QScreen *screen = screenOf(window);
+    if (screen == nullptr)
+        return;
+    const QRect available = screen->availableGeometry();
+
+    const Qt::WindowStates states = window->windowState();
+    const Qt::WindowStates enlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+    const QRect normal = window->normalGeometry();
+    if ((states & enlarged) != 0)
+        window->setWindowState(states & ~enlarged);
+
+    // The frame as far as it is known: the platform may know it before the window is shown.
+    window->winId();
+    const QMargins margins = window->windowHandle()->frameMargins();
+    const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+    const QSize room = available.size() - frame;
+    // In 64 bits: a damaged placement may hold corners whose distance no int holds.
+    const qint64 width = qint64(normal.right()) - normal.left() + 1;
+    const qint64 height = qint64(normal.bottom()) - normal.top() + 1;
+    QSize size(int(std::clamp<qint64>(width, 0, room.width())),
+               int(std::clamp<qint64>(height, 0, room.height())));
+    if ((width > room.width() || height > room.height()) &&
+        (size.width() < window->minimumWidth() || size.height() < window->minimumHeight()))
+        size = defaultSize;
+    // Then moved in as far as it goes; one wider or taller than the area keeps to its top left.
+    const auto within = [](qint64 start, qint64 extent, qint64 first, qint64 last) {
+        return int(std::max(first, std::min(start, last + 1 - extent)));
+    };
+    const int left = within(qint64(normal.left()) - margins.left(), size.width() + frame.width(),
+                            available.left(), available.right());
+    const int top = within(qint64(normal.top()) - margins.top(), size.height() + frame.height(),
+                           available.top(), available.bottom());
+    window->resize(size);
+    window->move(left, top);
+
+    if ((states & enlarged) != 0)
+        window->setWindowState(states);
 }
 
 void qvUnloadForm(QWidget *window)

@@ -30,5 +30,11 @@ void qvSetWindowResIconAll(QGuiApplication *application, const QString &name);
 // already known.
 void qvCenterFormEx(QWidget *window);
 
+// Brings a window's normal placement within the available area of its screen: too large, it
+// is made as large as the area, or given `defaultSize` where even that is below its minimum;
+// standing out, it is moved in. A maximized or full-screen window keeps its state, and returns to
+// the fitted placement. The frame counts where it is already known.
+void qvFitOnScreen(QWidget *window, QSize defaultSize);
+
 // Closes a window as its close button does, so that its close handler runs.
 void qvUnloadForm(QWidget *window);

@@ -3,8 +3,10 @@
 
 #include "appinfo.h"
 #include "qverror.h"
+#include "qvwindow.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QWidget>
@@ -63,6 +65,29 @@ void checkKind(int kind)
         throw QvError(QvInvalidArgument, QStringLiteral("Неизвестный вид параметра: %1").arg(kind));
 }
 
+// Why the settings cannot be written to `path`, as the system words it: what stands in the
+// file's place, or what a trial write beside it meets (a folder that cannot be made or written,
+// a full disk). QSettings itself only says that the write failed.
+QString writeFailureReason(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return S_ISDIR(info.st_mode)
+                   ? QStringLiteral("это папка, а не файл")
+                   : QStringLiteral("это не обычный файл (устройство, канал или сокет)");
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return probe.errorString();
+    // Enough to need a block of the disk.
+    const QByteArray block(4096, '\n');
+    if (probe.write(block) != block.size() || !probe.flush())
+        return probe.errorString();
+    probe.cancelWriting();
+    return QStringLiteral("причина неизвестна");
+}
+
 void store(const AppInfo &app, const QString &key, const QVariant &value)
 {
     const auto settings = openSettings(app);
@@ -71,10 +96,12 @@ void store(const AppInfo &app, const QString &key, const QVariant &value)
         settings->setValue(key, value);
         settings->sync();
     }
-    if (!settings || settings->status() == QSettings::AccessError)
-        throw QvError(
-            FileAccessError,
-            QStringLiteral("Не удалось сохранить настройки в файл %1").arg(settingsPath(app)));
+    if (!settings || settings->status() == QSettings::AccessError) {
+        const QString path = settingsPath(app);
+        throw QvError(FileAccessError,
+                      QStringLiteral("Не удалось сохранить настройки в файл %1: %2")
+                          .arg(path, writeFailureReason(path)));
+    }
 }
 
 QVariant toBoolean(const QVariant &stored)
@@ -164,8 +191,11 @@ void SettingsStore::RestoreWindowPlacement(QWidget *window, const QString &secti
     if (window == nullptr)
         throw QvError(QvInvalidArgument, QStringLiteral("RestoreWindowPlacement: окно не задано"));
     const QVariant stored = readSetting(app, keyOf(section, name));
-    if (stored.typeId() == QMetaType::QByteArray && window->restoreGeometry(stored.toByteArray()))
+    if (stored.typeId() == QMetaType::QByteArray && window->restoreGeometry(stored.toByteArray())) {
+        // Saved on a larger screen, or damaged: never larger than the screen, nor off it.
+        qvFitOnScreen(window, defaultSize);
         return;
+    }
     window->resize(defaultSize);
 }
 

@@ -27,9 +27,9 @@ public:
     void WriteValue(const QString &section, const QString &name, int kind, const QVariant &value,
                     const AppInfo &app);
 
-    // The window's place, size and state. Restoring one that lies off every screen brings the
-    // window back onto one; with nothing usable stored, the window keeps its place and takes
-    // `defaultSize`.
+    // The window's place, size and state. Restoring one that lies off every screen, or is larger
+    // than the screen, brings the window within the screen; with nothing usable stored, the window
+    // keeps its place and takes `defaultSize`.
     void SaveWindowPlacement(const QWidget *window, const QString &section, const QString &name,
                              const AppInfo &app);
     void RestoreWindowPlacement(QWidget *window, const QString &section, const QString &name,

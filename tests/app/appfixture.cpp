@@ -53,3 +53,19 @@ QByteArray sampleNote(const QByteArray &version)
            "BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=\r\n"
            "=D0=9F=D1=80=D0=B8=D0=B2=D0=B5=D1=82\r\nEND:VNOTE\r\n";
 }
+
+QByteArray noteWithBody(const QString &body)
+{
+    const QByteArray octets = body.toUtf8();
+    // At most 25 escapes a line, each line but the last ending in a soft break.
+    constexpr qsizetype EscapesPerLine = 25;
+    QByteArray escaped;
+    escaped.reserve(octets.size() * 3 + octets.size() / EscapesPerLine * 3 + 3);
+    for (qsizetype i = 0; i < octets.size(); ++i) {
+        if (i > 0 && i % EscapesPerLine == 0)
+            escaped += "=\r\n";
+        escaped += '=' + QByteArray::number(quint8(octets[i]), 16).rightJustified(2, '0').toUpper();
+    }
+    return "BEGIN:VNOTE\r\nVERSION:1.1\r\nBODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=\r\n" +
+           escaped + "\r\nEND:VNOTE\r\n";
+}

@@ -28,3 +28,6 @@ private:
 
 // A small accepted note: VERSION `version`, both stamps, the body "Привет".
 QByteArray sampleNote(const QByteArray &version = "1.1");
+
+// An accepted note whose body is `body`, every octet escaped as phones write it.
+QByteArray noteWithBody(const QString &body);

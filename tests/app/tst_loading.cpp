@@ -7,12 +7,24 @@
 #include "openfiledialog.h"
 #include "parsenote.h"
 #include "qvcommandline.h"
+#include "resourcelimit.h"
+#include "textfilereader.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
+
+#include <optional>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLET_ADDRESS_SANITIZER
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLET_ADDRESS_SANITIZER
+#endif
+#endif
 
 namespace {
 
@@ -44,6 +56,10 @@ private slots:
     void retryLoop();
     void rejectedNote_data();
     void rejectedNote();
+    void placeholdersInPath_data();
+    void placeholdersInPath();
+    void outOfMemory_data();
+    void outOfMemory();
     void acceptedTitle_data();
     void acceptedTitle();
     void commandLine_data();
@@ -130,6 +146,76 @@ void TestLoading::rejectedNote()
     QCOMPARE(answerer.seen[0].buttons, QList<QMessageBox::StandardButton>({QMessageBox::Ok}));
     QVERIFY(viewIsEmpty(*window));
     QCOMPARE(window->focusWidget(), window->txtBody);
+}
+
+void TestLoading::placeholdersInPath_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("%1") << "a%1b.vnt";
+    QTest::newRow("%2 before %1") << "%2 then %1.vnt";
+    QTest::newRow("%L1 and %%") << "%L1 %% 100%.vnt";
+}
+
+// The error box's details show the path as it is, whatever it holds that looks like a placeholder.
+void TestLoading::placeholdersInPath()
+{
+    QFETCH(QString, name);
+    const QString path = m_fixture.file(name);
+    const auto window = AppFixture::showWindow();
+    ModalAnswerer answerer;
+    answerer.queue(ModalAnswerer::click(QMessageBox::Cancel));
+    window->LoadNoteFile(path);
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, path + ReadFailure);
+    const QString detail = answerer.seen[0].detail;
+    QVERIFY2(detail.contains(path) && detail.endsWith(u"\nКод ошибки: 53"), qPrintable(detail));
+}
+
+void TestLoading::outOfMemory_data()
+{
+    QTest::addColumn<int>("budgetMiB");
+    QTest::addColumn<bool>("retry"); // with the memory back
+    // The note's file takes 12 MB, its text 24 MB, its body 8 MB, and laying out its one line
+    // some 200 MB more.
+    QTest::newRow("while reading, then Retry") << 8 << true;
+    QTest::newRow("while showing, then Cancel") << 80 << false;
+}
+
+// Memory that runs out in loading a note is reported in the read-failure box, and the program
+// goes on: Retry, with the memory back, shows the note.
+void TestLoading::outOfMemory()
+{
+#ifdef QUILLET_ADDRESS_SANITIZER
+    QSKIP("AddressSanitizer reserves more address space than any limit leaves.");
+#endif
+    QFETCH(int, budgetMiB);
+    QFETCH(bool, retry);
+    const QString body(4000000, u'x');
+    const QString path = m_fixture.writeFile("huge.vnt", noteWithBody(body));
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("shown.vnt", sampleNote()));
+    ModalAnswerer answerer;
+    std::optional<ResourceLimit> budget;
+    budget.emplace(RLIMIT_AS, ResourceLimit::mappedPlus(qint64(budgetMiB) * 1024 * 1024));
+    if (retry)
+        answerer.queue(ModalAnswerer::click(QMessageBox::Retry, [&] { budget.reset(); }));
+    else
+        answerer.queue(ModalAnswerer::click(QMessageBox::Cancel));
+    window->LoadNoteFile(path);
+    budget.reset();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, path + ReadFailure);
+    QCOMPARE(answerer.seen[0].icon, QMessageBox::Critical);
+    QCOMPARE(answerer.seen[0].detail,
+             TextFileReader::outOfMemory().description() + QStringLiteral("\nКод ошибки: 14"));
+    if (retry) {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [huge.vnt]"));
+        QCOMPARE(window->txtBody->toPlainText(), body);
+    } else {
+        QVERIFY(viewIsEmpty(*window));
+        window->LoadNoteFile(m_fixture.file("shown.vnt"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [shown.vnt]"));
+    }
 }
 
 void TestLoading::acceptedTitle_data()

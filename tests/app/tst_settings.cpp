@@ -4,13 +4,22 @@
 #include "appfixture.h"
 #include "appinfo.h"
 #include "modalanswerer.h"
+#include "quilletapplication.h"
 #include "qverror.h"
+#include "resourcelimit.h"
 #include "settingsstore.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSettings>
 #include <QTest>
+
+#include <cerrno>
+#include <limits>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +30,18 @@ bool isCentred(const QWidget &window)
         window.frameGeometry().center() - window.screen()->availableGeometry().center();
     const int frame = window.frameGeometry().width() - window.width() + 1;
     return qAbs(offset.x()) <= frame && qAbs(offset.y()) <= frame;
+}
+
+// A stored window placement as QWidget::saveGeometry writes it (format 3.0): the frame, the
+// normal and the client geometry, and whether the window was maximized.
+QByteArray placement(const QRect &frame, bool maximized)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_0);
+    out << quint32(0x1D9D0CB) << quint16(3) << quint16(0) << frame << frame << qint32(0)
+        << quint8(maximized ? 1 : 0) << quint8(0) << qint32(800) << frame;
+    return bytes;
 }
 
 } // namespace
@@ -37,9 +58,13 @@ private slots:
     void corruptFile_data();
     void corruptFile();
     void placementOffEveryScreen();
+    void oversizedPlacement_data();
+    void oversizedPlacement();
     void readAsKind_data();
     void readAsKind();
     void failedWriteIsReported();
+    void writeFailureWarnsOnce_data();
+    void writeFailureWarnsOnce();
 
 private:
     AppFixture m_fixture;
@@ -140,6 +165,45 @@ void TestSettings::placementOffEveryScreen()
     QVERIFY(window->screen()->availableGeometry().intersects(window->frameGeometry()));
 }
 
+void TestSettings::oversizedPlacement_data()
+{
+    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<bool>("maximized");
+    const int huge = std::numeric_limits<qint32>::max();
+    QTest::newRow("twice the screen") << QRect(10, 20, 1600, 1200) << false;
+    QTest::newRow("2^31 pixels") << QRect(0, 0, huge, huge) << false;
+    QTest::newRow("2^31 pixels, off every screen")
+        << QRect(QPoint(40000, 30000), QPoint(huge, huge)) << false;
+    QTest::newRow("corners wider apart than an int holds")
+        << QRect(QPoint(-huge, -huge), QPoint(huge, huge)) << true;
+    QTest::newRow("2^31 pixels, maximized") << QRect(0, 0, huge, huge) << true;
+    QTest::newRow("wider than the screen") << QRect(-500, 40, 5000, 300) << false;
+}
+
+// A placement saved on a larger screen, or a damaged one, never makes a window larger than the
+// screen: the window is brought within the available area, as a window off every screen is.
+void TestSettings::oversizedPlacement()
+{
+    QFETCH(QRect, stored);
+    QFETCH(bool, maximized);
+    QDir().mkpath(QFileInfo(AppFixture::settingsFile()).absolutePath());
+    QSettings(AppFixture::settingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Window placement"), placement(stored, maximized));
+    const auto window = AppFixture::showWindow();
+    const QRect available = window->screen()->availableGeometry();
+    QVERIFY2(available.contains(window->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                         .arg(window->x())
+                                                                         .arg(window->y())
+                                                                         .arg(window->width())
+                                                                         .arg(window->height())));
+    QVERIFY(available.contains(window->normalGeometry()));
+    QCOMPARE(window->isMaximized(), maximized);
+    // Closed and opened again, it stays so.
+    window->close();
+    const auto again = AppFixture::showWindow();
+    QCOMPARE(again->size(), window->size());
+}
+
 void TestSettings::readAsKind_data()
 {
     QTest::addColumn<QByteArray>("stored");
@@ -183,6 +247,72 @@ void TestSettings::failedWriteIsReported()
         QVERIFY(error.description().contains(AppFixture::settingsFile()));
     }
     QVERIFY(QDir(AppFixture::settingsFile()).removeRecursively());
+}
+
+void TestSettings::writeFailureWarnsOnce_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a file where the settings folder goes")
+        << "file for folder" << qt_error_string(ENOTDIR);
+    QTest::newRow("settings file a link to /dev/zero")
+        << "device" << QStringLiteral("это не обычный файл");
+    QTest::newRow("no room to write") << "no room" << qt_error_string(EFBIG);
+    QTest::newRow("a read-only settings folder") << "read-only" << qt_error_string(EACCES);
+}
+
+// Opening a note and closing the window both write settings; where they cannot be kept, one
+// warning names the file and the reason, the note opens and the window closes.
+void TestSettings::writeFailureWarnsOnce()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, reason);
+    const QString note = m_fixture.writeFile("notes/kept.vnt", sampleNote());
+    const QString settings = AppFixture::settingsFile();
+    const QString folder = QFileInfo(settings).absolutePath();
+    QDir(folder).removeRecursively();
+    QFile::remove(folder);
+    if (obstacle == u"file for folder") {
+        m_fixture.writeFile(QDir(m_fixture.file({})).relativeFilePath(folder), "in the way");
+    } else if (obstacle == u"device") {
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), settings));
+    } else if (obstacle == u"read-only") {
+        if (::geteuid() == 0)
+            QSKIP("Running as root, whom permission bits do not stop from writing.");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+
+    ModalAnswerer answerer;
+    answerer.queue(ModalAnswerer::pickFile(note));
+    answerer.queue(ModalAnswerer::click(QMessageBox::Ok));
+    const auto window = AppFixture::showWindow();
+    {
+        std::optional<ResourceLimit> full;
+        if (obstacle == u"no room")
+            full.emplace(RLIMIT_FSIZE, 0);
+        window->OpenWithDialog();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [kept.vnt]"));
+        window->mnuSettings[0]->trigger();
+        window->close();
+    }
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(!window->isVisible());
+    QVERIFY(!QuilletApplication::hasFailed());
+
+    QCOMPARE(answerer.seen.size(), 2);
+    QCOMPARE(answerer.seen[0].className, QStringLiteral("QFileDialog"));
+    const ModalAnswerer::Seen &warning = answerer.seen[1];
+    QCOMPARE(warning.icon, QMessageBox::Warning);
+    QCOMPARE(warning.title, QStringLiteral("Tessavo - Quillet"));
+    QVERIFY2(warning.text.contains(settings + QStringLiteral(": ") + reason),
+             qPrintable(warning.text));
+    if (obstacle == u"device")
+        QCOMPARE(QFileInfo(settings).symLinkTarget(), QStringLiteral("/dev/zero"));
+    QFile::remove(settings);
+    QFile::remove(folder);
 }
 
 QTEST_MAIN(TestSettings)

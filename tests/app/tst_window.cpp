@@ -3,16 +3,22 @@
 
 #include "aboutbox.h"
 #include "appfixture.h"
+#include "longrunlayout.h"
 #include "modalanswerer.h"
 #include "qvreadme.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextLayout>
 
 namespace {
 
@@ -69,7 +75,11 @@ private slots:
     void escape_data();
     void escape();
     void guideMissing();
+    void contents_data();
+    void contents();
     void aboutIsOneBoxForTheRun();
+    void longLines_data();
+    void longLines();
     void drop_data();
     void drop();
 
@@ -230,11 +240,16 @@ void TestWindow::shortcuts()
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
     QCOMPARE(answerer.seen.size(), opens == u"guide" ? 0 : 1);
-    QCOMPARE(catcher.urls.size(), opens == u"guide" ? 1 : 0);
-    if (opens == u"guide")
-        QVERIFY(catcher.urls[0].toLocalFile().endsWith(u"/quillet-guide.html"));
-    else
+    // The guide needs no browser: nothing is handed to the desktop.
+    QVERIFY(catcher.urls.isEmpty());
+    if (opens == u"guide") {
+        QVERIFY(qvReadMeWindow() != nullptr && qvReadMeWindow()->isVisible());
+        QVERIFY(qvReadMeWindow()->source().toLocalFile().endsWith(u"/quillet-guide.html"));
+        QVERIFY(qvReadMeWindow()->toPlainText().contains(u"quillet-export"));
+        qvReadMeWindow()->close();
+    } else {
         QCOMPARE(answerer.seen[0].className, opens);
+    }
     QVERIFY(window->isVisible());
 }
 
@@ -279,6 +294,60 @@ void TestWindow::guideMissing()
     QVERIFY(answerer.seen[0].text.contains(u"не найдено"));
 }
 
+void TestWindow::contents_data()
+{
+    QTest::addColumn<QStringList>("places"); // per candidate: "file", "folder" or "none"
+    QTest::addColumn<int>("shown");          // the candidate shown; -1: a box says why not
+    QTest::newRow("installed copy") << QStringList{"file", "file"} << 0;
+    QTest::newRow("only the source tree's copy") << QStringList{"none", "file"} << 1;
+    QTest::newRow("no copy anywhere") << QStringList{"none", "none"} << -1;
+    QTest::newRow("a folder in its place") << QStringList{"folder", "file"} << -1;
+}
+
+// Help > Contents shows the guide in its own window, or a box that says why not and where.
+void TestWindow::contents()
+{
+    QFETCH(QStringList, places);
+    QFETCH(int, shown);
+    QStringList candidates;
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        const QString name =
+            QStringLiteral("guide%1 %2/quillet-guide.html").arg(i).arg(QTest::currentDataTag());
+        if (places[i] == u"file")
+            m_fixture.writeFile(name, "<html><head><title>Guide " + QByteArray::number(i) +
+                                          "</title></head><body><p>Chapter one</p></body></html>");
+        else if (places[i] == u"folder")
+            QDir().mkpath(m_fixture.file(name));
+        candidates += m_fixture.file(name);
+    }
+    const auto window = AppFixture::showWindow();
+    ModalAnswerer answerer;
+    QCOMPARE(qvOpenReadMeFile(candidates, window.get()), shown >= 0);
+    if (shown >= 0) {
+        QVERIFY(answerer.seen.isEmpty());
+        QTextBrowser *guide = qvReadMeWindow();
+        QVERIFY(guide != nullptr && guide->isVisible());
+        QCOMPARE(guide->windowTitle(), QStringLiteral("Guide %1").arg(shown));
+        QCOMPARE(guide->toPlainText(), QStringLiteral("Chapter one"));
+        // Escape closes the guide, and only the guide.
+        QTRY_COMPARE(QApplication::activeWindow(), guide);
+        QTest::keyClick(guide, Qt::Key_Escape);
+        QVERIFY(!guide->isVisible());
+        QVERIFY(window->isVisible());
+        return;
+    }
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
+    const QString text = answerer.seen[0].text;
+    if (places.contains(QStringLiteral("folder"))) {
+        QVERIFY2(text.contains(candidates[0]) && text.contains(u"не обычный файл"),
+                 qPrintable(text));
+    } else {
+        for (const QString &candidate : candidates)
+            QVERIFY2(text.contains(candidate), qPrintable(text));
+    }
+}
+
 void TestWindow::aboutIsOneBoxForTheRun()
 {
     const auto window = AppFixture::showWindow();
@@ -290,6 +359,77 @@ void TestWindow::aboutIsOneBoxForTheRun()
     QCOMPARE(answerer.seen[1].widget, answerer.seen[0].widget);
     QVERIFY(answerer.seen[0].text.contains(u"Quillet"));
     QVERIFY(answerer.seen[0].text.contains(u"1.00.0004"));
+}
+
+void TestWindow::longLines_data()
+{
+    const qsizetype run = LongRunLayout::LongRun;
+    const auto repeated = [](const QString &piece, qsizetype length) {
+        return piece.repeated(length / piece.size() + 1).left(length);
+    };
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("block"); // the paragraph looked at
+    QTest::addColumn<bool>("anywhere");
+    QTest::newRow("one long line without blanks") << repeated("QmFzZTY0", 40000) << 0 << true;
+    QTest::newRow("a long token among words, second paragraph")
+        << "Short first line\nsee " + repeated("x", 3000) + " for details\nlast" << 1 << true;
+    QTest::newRow("a long line of short words") << repeated("word ", 40000) << 0 << false;
+    QTest::newRow("a long line of ideographs") << repeated("漢字仮名", 40000) << 0 << false;
+    QTest::newRow("a long run with punctuation, no blanks")
+        << repeated("a.b,c;", 40000) << 0 << true;
+    QTest::newRow("a long run of Cyrillic letters") << repeated("абвгд", 2000) << 0 << true;
+    // A stretch between two break opportunities takes the blank after its word along.
+    QTest::newRow("a stretch just at the limit") << repeated("x", run - 1) + " y" << 0 << false;
+    QTest::newRow("a stretch just past the limit") << repeated("x", run) + " y" << 0 << true;
+}
+
+// A long run without a break opportunity would make Qt's line breaking search it again for
+// every line: such a paragraph wraps anywhere, every other one at word boundaries. The text
+// stays the note's own, with nothing inserted.
+void TestWindow::longLines()
+{
+    QFETCH(QString, body);
+    QFETCH(int, block);
+    QFETCH(bool, anywhere);
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("long.vnt", noteWithBody(body)));
+    QCOMPARE(window->txtBody->toPlainText(), body);
+    // Moving about lays out again what it reaches, as Qt would.
+    window->txtBody->setFocus();
+    for (const auto key : {Qt::Key_End, Qt::Key_PageUp, Qt::Key_Home})
+        QTest::keyClick(window->txtBody, key, Qt::ControlModifier);
+    QTest::keyClick(window->txtBody, Qt::Key_PageDown);
+    window->txtBody->selectAll();
+    window->txtBody->repaint();
+
+    const QTextBlock paragraph = window->txtBody->document()->findBlockByNumber(block);
+    QVERIFY(paragraph.layout()->lineCount() > 1);
+    QCOMPARE(paragraph.layout()->textOption().wrapMode(),
+             anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Lines as wide as the field allows; wrapped anywhere, every line but the last filled to
+    // within a character.
+    const qreal width = window->txtBody->viewport()->width();
+    const qreal character = QFontMetricsF(window->txtBody->font()).maxWidth();
+    for (int i = 0; i + 1 < paragraph.layout()->lineCount(); ++i) {
+        const qreal used = paragraph.layout()->lineAt(i).naturalTextWidth();
+        QVERIFY(used <= width);
+        QVERIFY(!anywhere || used >= width - 2 * character);
+    }
+    QCOMPARE(window->txtBody->textCursor().selectedText().size(), body.size());
+    // Shaping is left out only where the paragraph wraps anywhere; there the analysis is kept, or
+    // each cursor drawn would take it up again for the whole paragraph.
+    QCOMPARE(paragraph.layout()->formats().isEmpty(), !anywhere);
+    QCOMPARE(paragraph.layout()->cacheEnabled(), anywhere);
+
+    // Shortened in place, the paragraph wraps and is shaped as any other.
+    QTextCursor cursor(paragraph);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(QStringLiteral("a b"));
+    window->txtBody->repaint();
+    const QTextBlock shortened = window->txtBody->document()->findBlockByNumber(block);
+    QCOMPARE(shortened.text(), QStringLiteral("a b"));
+    QCOMPARE(shortened.layout()->textOption().wrapMode(),
+             QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QVERIFY(shortened.layout()->formats().isEmpty());
 }
 
 void TestWindow::drop_data()
