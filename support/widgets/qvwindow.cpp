@@ -41,7 +41,9 @@ const QScreen *screenOf(const QWidget *window)
 
 void qvRegisterAppPath()
 {
-    QGuiApplication::setDesktopFileName(QCoreApplication::applicationName());
+    // The launcher entry's id, so that a Wayland compositor matches the window to its entry and
+    // icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessavo.Quillet"));
 }
 
 bool qvIsInIDE()
