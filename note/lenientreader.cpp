@@ -62,10 +62,16 @@ NoteView noteView(const NoteProperties &note, const DateDisplay &display)
     NoteView view;
     if (note.version)
         view.txtVersion = qvTrimEx(decoded(*note.version)).toUpper();
-    if (note.created)
-        view.txtDateCreated = ShowUtcStamp(decoded(*note.created), display);
-    if (note.modified)
-        view.txtDateModified = ShowUtcStamp(decoded(*note.modified), display);
+    if (note.created) {
+        const QString stamp = decoded(*note.created);
+        view.txtDateCreated = ShowUtcStamp(stamp, display);
+        view.createdUtc = UtcStampMoment(stamp);
+    }
+    if (note.modified) {
+        const QString stamp = decoded(*note.modified);
+        view.txtDateModified = ShowUtcStamp(stamp, display);
+        view.modifiedUtc = UtcStampMoment(stamp);
+    }
     if (note.body)
         view.txtBody = *note.body;
     return view;

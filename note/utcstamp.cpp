@@ -48,3 +48,8 @@ QString ShowUtcStamp(const QString &value, const DateDisplay &display)
     const QString shown = FormatStamp(compact, display);
     return shown == compact ? upper : shown;
 }
+
+QDateTime UtcStampMoment(const QString &value)
+{
+    return StampMoment(compactForm(qvTrimEx(value).toUpper()));
+}

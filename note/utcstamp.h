@@ -11,3 +11,7 @@
 // valid moment included, is shown as written, trimmed and upper-cased as the strict reading
 // shows it.
 QString ShowUtcStamp(const QString &value, const DateDisplay &display);
+
+// The UTC moment of a stamp in either form (as ShowUtcStamp reads it); an invalid QDateTime
+// for anything else.
+QDateTime UtcStampMoment(const QString &value);
