@@ -18,7 +18,7 @@
 namespace {
 
 // Results done ahead of the one due, at most: in count, and in bytes held.
-constexpr qsizetype MaxAhead = 64;
+constexpr qsizetype MaxAhead = 128;
 constexpr qsizetype MaxBytesAhead = 32 * 1024 * 1024;
 
 // One note's part of the output, made on a worker thread.
