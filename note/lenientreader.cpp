@@ -63,14 +63,14 @@ NoteView noteView(const NoteProperties &note, const DateDisplay &display)
     if (note.version)
         view.txtVersion = qvTrimEx(decoded(*note.version)).toUpper();
     if (note.created) {
-        const QString stamp = decoded(*note.created);
-        view.txtDateCreated = ShowUtcStamp(stamp, display);
-        view.createdUtc = UtcStampMoment(stamp);
+        UtcStamp stamp = ReadUtcStamp(decoded(*note.created), display);
+        view.txtDateCreated = std::move(stamp.shown);
+        view.createdUtc = stamp.moment;
     }
     if (note.modified) {
-        const QString stamp = decoded(*note.modified);
-        view.txtDateModified = ShowUtcStamp(stamp, display);
-        view.modifiedUtc = UtcStampMoment(stamp);
+        UtcStamp stamp = ReadUtcStamp(decoded(*note.modified), display);
+        view.txtDateModified = std::move(stamp.shown);
+        view.modifiedUtc = stamp.moment;
     }
     if (note.body)
         view.txtBody = *note.body;

@@ -12,6 +12,11 @@
 // shows it.
 QString ShowUtcStamp(const QString &value, const DateDisplay &display);
 
-// The UTC moment of a stamp in either form (as ShowUtcStamp reads it); an invalid QDateTime
-// for anything else.
-QDateTime UtcStampMoment(const QString &value);
+// A stamp as ShowUtcStamp shows it, and the UTC moment it names in either form (an invalid
+// QDateTime for anything else).
+struct UtcStamp
+{
+    QString shown;
+    QDateTime moment;
+};
+UtcStamp ReadUtcStamp(const QString &value, const DateDisplay &display);
