@@ -67,14 +67,19 @@ QByteArray ourJson(const QString &text)
     return out;
 }
 
-QByteArray rapidJson(const QString &text)
+template <typename Writer, typename Unit> QByteArray rapidJson(const Unit *units, qsizetype size)
 {
     rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF16<char16_t>, rapidjson::UTF8<>>
-        writer(buffer);
-    writer.String(reinterpret_cast<const char16_t *>(text.utf16()),
-                  rapidjson::SizeType(text.size()));
+    Writer writer(buffer);
+    writer.String(units, rapidjson::SizeType(size));
     return {buffer.GetString(), qsizetype(buffer.GetSize())};
+}
+
+QByteArray rapidJson(const QString &text)
+{
+    using Writer =
+        rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF16<char16_t>, rapidjson::UTF8<>>;
+    return rapidJson<Writer>(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
 }
 
 QByteArray ourJsonFromUtf8(const QByteArray &octets)
@@ -87,12 +92,10 @@ QByteArray ourJsonFromUtf8(const QByteArray &octets)
 // Validating as ours does: without it, ill-formed octets would be copied into the JSON.
 QByteArray rapidJsonFromUtf8(const QByteArray &octets)
 {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>,
-                      rapidjson::CrtAllocator, rapidjson::kWriteValidateEncodingFlag>
-        writer(buffer);
-    writer.String(octets.constData(), rapidjson::SizeType(octets.size()));
-    return {buffer.GetString(), qsizetype(buffer.GetSize())};
+    using Writer =
+        rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>,
+                          rapidjson::CrtAllocator, rapidjson::kWriteValidateEncodingFlag>;
+    return rapidJson<Writer>(octets.constData(), octets.size());
 }
 
 QByteArray qtJson(const QString &text)
