@@ -4,7 +4,6 @@
 #include "enexnote.h"
 #include "jsonstring.h"
 #include "markdownnote.h"
-#include "qvmemory.h"
 #include "terminaltext.h"
 #include "textfilereader.h"
 #include "utctext.h"
@@ -80,7 +79,6 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     out.reserve(512 + 3 * (note.file.size() + view.title.size() + view.txtVersion.size() +
                            view.txtDateCreated.size() + view.txtDateModified.size() +
                            view.txtBody.size() + note.bodyOctets.size() + note.error.size()));
-    qvAdviseLargeBuffer(out.data(), out.capacity());
     JsonObject object(out, layout);
     object.member("file", note.file);
     if (withIndex)

@@ -2,7 +2,6 @@
 #include "bodydecoder.h"
 
 #include "hexdigit.h"
-#include "qvmemory.h"
 
 #include <algorithm>
 #include <new>
@@ -33,12 +32,10 @@ void BodyDecoder::reserve(qsizetype inputCharacters)
 {
     // Escapes take three characters an octet, and an octet gives at most one unit of text;
     // literal text is seldom more than a small part.
-    if (m_keepOctets) {
+    if (m_keepOctets)
         m_kept.reserve(inputCharacters / 3 + ChunkSize);
-        qvAdviseLargeBuffer(m_kept.data(), m_kept.capacity());
-    } else {
+    else
         m_text.reserve(inputCharacters / 3 + ChunkSize);
-    }
 }
 
 char *BodyDecoder::room(qsizetype count)

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qvutf8.h"
 
-#include "qvmemory.h"
-
 #include <algorithm>
 
 #if defined(__SSE2__)
@@ -141,8 +139,6 @@ QString qvUTF8ToUNICODE(QByteArrayView octets)
 void QvUtf8Decoder::reserve(qsizetype units)
 {
     m_text.reserve(m_length + units);
-    if (m_length == 0)
-        qvAdviseLargeBuffer(m_text.data(), m_text.capacity() * qsizetype(sizeof(QChar)));
 }
 
 char16_t *QvUtf8Decoder::room(qsizetype units)

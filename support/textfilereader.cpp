@@ -3,7 +3,6 @@
 
 #include "qverror.h"
 #include "qvfilename.h"
-#include "qvmemory.h"
 #include "qvutf8.h"
 
 #include <QStringDecoder>
@@ -186,7 +185,6 @@ QByteArray TextFileReader::ReadAllBytes(const QString &path) const
         CappedFile file(path, m_maxFileSize);
         // Straight into the result, with a byte more than the file's size to see its end.
         QByteArray bytes(file.size() + 1, Qt::Uninitialized);
-        qvAdviseLargeBuffer(bytes.data(), bytes.size());
         const qsizetype first = file.fill(bytes).size();
         if (first < bytes.size()) {
             bytes.resize(first);
