@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Our hand-written text code beside the libraries that could do its job, on a large note's body:
-// UTF-8 to UTF-16 (QvUtf8Decoder against Qt's QStringDecoder), and text or UTF-8 octets to a
-// JSON string (ours against RapidJSON's writer and Qt's QJsonDocument).
+// text or UTF-8 octets to a JSON string (ours against RapidJSON's writer and Qt's
+// QJsonDocument); and UTF-8 to UTF-16 through QvUtf8Decoder, which hands it to QStringDecoder,
+// against QStringDecoder alone.
 //
 //     quillet-bench-libs NOTE
 //
