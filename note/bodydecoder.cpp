@@ -71,7 +71,8 @@ template <typename Unit> void BodyDecoder::feedUnits(const Unit *p, const Unit *
 {
     while (p < end) {
         // The common case, a run of whole escapes: "=" and two digits, then the next "=".
-        if (m_state == State::ElementStart && end - p >= 3 && p[2] == '=') {
+        if (m_state == State::ElementStart && end - p >= 3 && p[2] == '=' && hexValue(p[0]) >= 0 &&
+            hexValue(p[1]) >= 0) {
             const qsizetype escapes = std::min<qsizetype>((end - p) / 3, ChunkSize);
             char *const first = room(escapes);
             char *const last = first + escapes;
