@@ -39,11 +39,6 @@ public:
         start(key);
         appendJsonString(m_out, value);
     }
-    void utf8Member(const char *key, QByteArrayView octets)
-    {
-        start(key);
-        appendJsonUtf8(m_out, octets);
-    }
     void literal(const char *key, const QByteArray &value)
     {
         start(key);
@@ -78,7 +73,7 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     QByteArray out;
     out.reserve(512 + 3 * (note.file.size() + view.title.size() + view.txtVersion.size() +
                            view.txtDateCreated.size() + view.txtDateModified.size() +
-                           view.txtBody.size() + note.bodyOctets.size() + note.error.size()));
+                           view.txtBody.size() + note.error.size()));
     JsonObject object(out, layout);
     object.member("file", note.file);
     if (withIndex)
@@ -88,10 +83,7 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     object.member("version", view.txtVersion);
     object.member("created", view.txtDateCreated);
     object.member("modified", view.txtDateModified);
-    if (note.bodyOctets.isNull())
-        object.member("body", view.txtBody);
-    else
-        object.utf8Member("body", note.bodyOctets);
+    object.member("body", view.txtBody);
     object.member("error", note.error);
     object.literal("created_utc", jsonUtc(view.createdUtc));
     object.literal("modified_utc", jsonUtc(view.modifiedUtc));
@@ -113,7 +105,7 @@ QByteArray textBlock(const ExportedNote &note)
                .arg(note.view.title, note.view.txtVersion, note.view.txtDateCreated,
                     note.view.txtDateModified);
     // The body's own CR LF line ends, as a terminal or a text file on this system expects.
-    QString body = bodyText(note);
+    QString body = note.view.txtBody;
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     out += body;
     if (!body.isEmpty() && !body.endsWith(u'\n'))

@@ -4,7 +4,6 @@
 #include "lenientreader.h"
 #include "messagesink.h"
 #include "parsenote.h"
-#include "qvutf8.h"
 #include "textfilereader.h"
 
 #include <new>
@@ -18,7 +17,7 @@ public:
     QString text;
 };
 
-ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool bodyOctets)
+ExportedNote readAndParse(const QString &path, const DateDisplay &display)
 {
     QByteArray bytes;
     try {
@@ -29,12 +28,11 @@ ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool 
     ExportedNote note;
     note.file = path;
     RecordingSink messages;
-    note.accepted = ParseNoteBytes(bytes, note.view, display, messages,
-                                   bodyOctets ? &note.bodyOctets : nullptr);
+    note.accepted = ParseNoteBytes(bytes, note.view, display, messages);
     if (note.accepted)
         note.view.title = NoteView::titleFor(path);
     else
-        note.view = NoteView(); // a rejected note shows nothing
+        note.view = NoteView(); // a rejected note leaves the view empty
     note.error = messages.text;
     return note;
 }
@@ -93,18 +91,13 @@ ExportedNote unreadableNote(const QString &path, const QvError &failure)
     return note;
 }
 
-ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bodyOctets)
+ExportedNote exportNote(const QString &path, const DateDisplay &display)
 {
     try {
-        return readAndParse(path, display, bodyOctets);
+        return readAndParse(path, display);
     } catch (const std::bad_alloc &) {
         return unreadableNote(path, TextFileReader::outOfMemory());
     }
-}
-
-QString bodyText(const ExportedNote &note)
-{
-    return note.bodyOctets.isNull() ? note.view.txtBody : qvUTF8ToUNICODE(note.bodyOctets);
 }
 
 QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display)

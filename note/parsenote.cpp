@@ -102,22 +102,16 @@ template <typename View> View betweenMarkers(View note)
     return trimCRLF(note.sliced(start, end - start));
 }
 
-// The body: every line after the marker, trimmed and joined without separators. With
-// `octets`, the decoded octets go there instead, and the text returned is empty.
-template <typename View> QString decodeBodyLines(View lines, QByteArray *octets)
+// The body: every line after the marker, trimmed and joined without separators.
+template <typename View> QString decodeBodyLines(View lines)
 {
     try {
         BodyDecoder decoder;
-        if (octets != nullptr)
-            decoder.keepOctets();
         decoder.reserve(lines.size());
         BasicLineSplitter<View> splitter(lines);
         for (View line; splitter.next(line);)
             decoder.feed(trimBlanks(line));
-        if (octets == nullptr)
-            return decoder.finish();
-        *octets = decoder.finishOctets();
-        return {};
+        return decoder.finish();
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &) {
@@ -131,8 +125,7 @@ template <typename View> QString decodeBodyLines(View lines, QByteArray *octets)
 }
 
 template <typename View>
-bool parseNoteText(View text, NoteView &view, const DateDisplay &display, MessageSink &messages,
-                   QByteArray *bodyOctets = nullptr)
+bool parseNoteText(View text, NoteView &view, const DateDisplay &display, MessageSink &messages)
 {
     const View note = trimCRLF(text);
 
@@ -170,7 +163,7 @@ bool parseNoteText(View text, NoteView &view, const DateDisplay &display, Messag
         });
 
         if (line == BodyMarker) {
-            view.txtBody = decodeBodyLines(splitter.rest(), bodyOctets);
+            view.txtBody = decodeBodyLines(splitter.rest());
             break;
         }
     }
@@ -215,10 +208,10 @@ bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
 }
 
 bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &display,
-                    MessageSink &messages, QByteArray *bodyOctets)
+                    MessageSink &messages)
 {
     if (isAscii(bytes))
-        return parseNoteText(QLatin1StringView(bytes.data(), bytes.size()), view, display, messages,
-                             bodyOctets);
+        return parseNoteText(QLatin1StringView(bytes.data(), bytes.size()), view, display,
+                             messages);
     return ParseNote(TextFileReader::DecodeText(bytes), view, display, messages);
 }

@@ -133,13 +133,9 @@ private:
 
     FileOutput format(const QString &path) const
     {
-        // JSON is written as UTF-8: a body may stay in its octets.
-        const bool octets = m_options.settings.format == ExportFormat::Json ||
-                            m_options.settings.format == ExportFormat::Jsonl;
-        QList<ExportedNote> notes =
-            m_options.settings.lenient
-                ? exportNotesLenient(path, m_options.display)
-                : QList<ExportedNote>{exportNote(path, m_options.display, octets)};
+        QList<ExportedNote> notes = m_options.settings.lenient
+                                        ? exportNotesLenient(path, m_options.display)
+                                        : QList<ExportedNote>{exportNote(path, m_options.display)};
         FileOutput file;
         file.accepted = true;
         for (ExportedNote &note : notes) {
