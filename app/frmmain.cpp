@@ -151,6 +151,8 @@ void frmMain::createMenus()
     mnuMain.insert(0, bar->addMenu(QStringLiteral("Файл")));
     addItem(mnuMain[0], mnuFile, 0, QStringLiteral("Открыть..."), QKeySequence(Qt::Key_F3),
             &frmMain::mnuFile_Click);
+    addItem(mnuMain[0], mnuFile, 4, QStringLiteral("Экспорт..."),
+            QKeySequence(Qt::CTRL | Qt::Key_S), &frmMain::mnuFile_Click);
     mnuFile.insert(98, mnuMain[0]->addSeparator());
     addItem(mnuMain[0], mnuFile, 99, QStringLiteral("Выход"), QKeySequence(),
             &frmMain::mnuFile_Click);
@@ -242,6 +244,9 @@ void frmMain::mnuFile_Click(int index)
     switch (index) {
     case 0:
         OpenWithDialog();
+        break;
+    case 4:
+        ExportShownNote();
         break;
     case 99:
         qvUnloadForm(this);

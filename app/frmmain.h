@@ -56,6 +56,8 @@ public:
 
     void tmrDoIt_Timer();
     void OpenWithDialog();
+    // Saves the note on show as text, Markdown or JSON, in a file the user picks.
+    void ExportShownNote();
     // Shows the note in `path`, or the empty view; reports every problem itself.
     void LoadNoteFile(QString path);
     void ClearView();

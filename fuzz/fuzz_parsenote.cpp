@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ParseNote into a NoteView, on any bytes read as a note file would be, against the plain
-// step-by-step parser.
+// step-by-step parser; and ParseNoteBytes on the same bytes, which must give the same view and
+// messages without decoding ASCII first.
 
 #include "fuzzcheck.h"
 #include "fuzznotes.h"
@@ -26,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         sink.messages.clear();
         accepted = ParseNote(text, view, dates, sink);
     });
+
+    NoteView fromBytes;
+    fuzzcheck::RecordingSink bytesSink;
+    const bool bytesAccepted = ParseNoteBytes(
+        QByteArrayView(reinterpret_cast<const char *>(data), size), fromBytes, dates, bytesSink);
+    if (bytesAccepted != accepted || bytesSink.messages != sink.messages || !(fromBytes == view))
+        fuzzcheck::fail("ParseNoteBytes against ParseNote of the text",
+                        fromBytes.txtBody + u'|' + view.txtBody);
 
     NoteView expected;
     const QString message = referenceParseNote(text, expected, dates);

@@ -14,6 +14,17 @@ constexpr char ReplacementCharacter[] = "\xEF\xBF\xBD";
 // gives four.
 constexpr qsizetype MaxOctetsPerUnit = 6;
 
+// A unit of the text as the character it stands for: an octet is its Latin-1 character.
+char16_t unit(char16_t c)
+{
+    return c;
+}
+
+char16_t unit(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
 } // namespace
 
 void BodyDecoder::reserve(qsizetype inputCharacters)
@@ -41,11 +52,20 @@ void BodyDecoder::flushOctets()
 
 void BodyDecoder::feed(QStringView piece)
 {
-    const char16_t *p = piece.utf16();
-    const char16_t *const end = p + piece.size();
+    feedUnits(piece.utf16(), piece.utf16() + piece.size());
+}
+
+void BodyDecoder::feed(QLatin1StringView piece)
+{
+    feedUnits(piece.data(), piece.data() + piece.size());
+}
+
+template <typename Unit> void BodyDecoder::feedUnits(const Unit *p, const Unit *const end)
+{
     while (p < end) {
         // The common case, a run of whole escapes: "=" and two digits, then the next "=".
-        if (m_state == State::ElementStart && end - p >= 3 && p[2] == u'=') {
+        if (m_state == State::ElementStart && end - p >= 3 && p[2] == '=' && hexValue(p[0]) >= 0 &&
+            hexValue(p[1]) >= 0) {
             const qsizetype escapes = std::min<qsizetype>((end - p) / 3, ChunkSize);
             char *const first = room(escapes);
             char *const last = first + escapes;
@@ -53,7 +73,7 @@ void BodyDecoder::feed(QStringView piece)
             while (out < last) {
                 const int high = hexValue(p[0]);
                 const int low = hexValue(p[1]);
-                if ((high | low) < 0 || p[2] != u'=')
+                if ((high | low) < 0 || p[2] != '=')
                     break;
                 *out++ = static_cast<char>(high << 4 | low);
                 p += 3;
@@ -63,7 +83,7 @@ void BodyDecoder::feed(QStringView piece)
                 break;
         }
 
-        const char16_t c = *p++;
+        const char16_t c = unit(*p++);
         if (c == u'=') {
             endElement();
             continue;
@@ -105,7 +125,7 @@ void BodyDecoder::feed(QStringView piece)
             p = appendPlainLiteral(p, end);
             break;
         case State::Skipping:
-            while (p < end && *p != u'=')
+            while (p < end && *p != '=')
                 ++p;
             break;
         }
@@ -165,15 +185,15 @@ void BodyDecoder::appendLiteral(QChar c)
     m_used = out - m_octets.constData();
 }
 
-const char16_t *BodyDecoder::appendPlainLiteral(const char16_t *p, const char16_t *end)
+template <typename Unit> const Unit *BodyDecoder::appendPlainLiteral(const Unit *p, const Unit *end)
 {
     if (m_pendingHighSurrogate != 0)
         return p;
     // Room is made once for the run, at most three octets a unit.
-    const char16_t *const stop = p + std::min<qsizetype>(end - p, ChunkSize / 3);
+    const Unit *const stop = p + std::min<qsizetype>(end - p, ChunkSize / 3);
     char *out = room((stop - p) * 3);
-    while (p < stop && *p != u'=' && !QChar::isSurrogate(*p))
-        out = qvWriteUtf8(out, *p++);
+    while (p < stop && *p != '=' && !QChar::isSurrogate(unit(*p)))
+        out = qvWriteUtf8(out, unit(*p++));
     m_used = out - m_octets.constData();
     return p;
 }

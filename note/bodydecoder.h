@@ -22,6 +22,8 @@ public:
     // A hint for the total input size, so the octet buffer is allocated once.
     void reserve(qsizetype inputCharacters);
     void feed(QStringView piece);
+    // A piece whose characters are its octets, as Latin-1 reads them.
+    void feed(QLatin1StringView piece);
     [[nodiscard]] QString finish();
 
 private:
@@ -33,10 +35,11 @@ private:
         Skipping,     // in an element that carries no octet
     };
 
+    template <typename Unit> void feedUnits(const Unit *p, const Unit *end);
     void endElement();
     void appendLiteral(QChar c);
     // Literal text from `p` on, up to the next "=" or surrogate; returns where it stopped.
-    const char16_t *appendPlainLiteral(const char16_t *p, const char16_t *end);
+    template <typename Unit> const Unit *appendPlainLiteral(const Unit *p, const Unit *end);
     void flushFirstElement();
     // Room for `count` (at most ChunkSize) more octets; returns where the next one goes.
     char *room(qsizetype count);

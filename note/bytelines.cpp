@@ -1,40 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bytelines.h"
 
+#include "linesplitter.h"
+
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-namespace {
-
-// The first CR or LF in [p, end), or end.
-const char *findCrOrLf(const char *p, const char *end)
-{
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    while (end - p >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-        if (mask != 0)
-            return p + __builtin_ctz(static_cast<unsigned>(mask));
-        p += 16;
-    }
-#endif
-    while (p < end && *p != '\r' && *p != '\n')
-        ++p;
-    return p;
-}
-
-} // namespace
 
 LineEnds DetectLineEnds(QByteArrayView bytes)
 {
     const char *const end = bytes.data() + bytes.size();
-    const char *const first = findCrOrLf(bytes.data(), end);
+    const char *const first = findLineBreak(bytes.data(), end);
     if (first != end && *first == '\r' && (first + 1 == end || first[1] != '\n'))
         return LineEnds::CarriageReturn;
     return LineEnds::LineFeed;
@@ -56,7 +30,7 @@ bool ByteLines::next(QByteArrayView &line)
         line = QByteArrayView(start, lf > start && lf[-1] == '\r' ? lf - 1 : lf);
         return true;
     }
-    const char *const lineEnd = findCrOrLf(start, m_end);
+    const char *const lineEnd = findLineBreak(start, m_end);
     line = QByteArrayView(start, lineEnd);
     m_at = lineEnd;
     if (m_at != m_end && *m_at++ == '\r' && m_at != m_end && *m_at == '\n')

@@ -39,16 +39,23 @@ int number(QStringView value, qsizetype from, qsizetype length)
 
 } // namespace
 
-QString FormatStamp(const QString &value, const DateDisplay &display)
+QDateTime StampMoment(QStringView value)
 {
     if (!hasStampForm(value))
-        return value;
+        return {};
+    const QDate date(number(value, 0, 4), number(value, 4, 2), number(value, 6, 2));
+    const QTime time(number(value, 9, 2), number(value, 11, 2), number(value, 13, 2));
+    if (!date.isValid() || !time.isValid() || date.year() < EarliestYear)
+        return {};
+    return {date, time, QTimeZone::utc()};
+}
+
+QString FormatStamp(const QString &value, const DateDisplay &display)
+{
     try {
-        const QDate date(number(value, 0, 4), number(value, 4, 2), number(value, 6, 2));
-        const QTime time(number(value, 9, 2), number(value, 11, 2), number(value, 13, 2));
-        if (!date.isValid() || !time.isValid() || date.year() < EarliestYear)
+        const QDateTime utc = StampMoment(value);
+        if (!utc.isValid())
             return value;
-        const QDateTime utc(date, time, QTimeZone::utc());
         const QDateTime local =
             display.zone ? utc.toTimeZone(*display.zone) : qvToProcessLocalTime(utc);
         if (!local.isValid())

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QTimeZone>
@@ -17,6 +18,10 @@ struct DateDisplay
     // library's reading of TZ).
     std::optional<QTimeZone> zone;
 };
+
+// The UTC moment that a stamp of the form yyyymmddThhmmss (T in either case) names; an invalid
+// QDateTime for anything else, a stamp that names no valid moment (or one before 1601) included.
+QDateTime StampMoment(QStringView value);
 
 // A UTC stamp of the form yyyymmddThhmmss (T in either case) as local date and time text, with
 // the zone's offset at the stamp's own moment. Anything else, or a stamp that names no valid

@@ -62,10 +62,16 @@ NoteView noteView(const NoteProperties &note, const DateDisplay &display)
     NoteView view;
     if (note.version)
         view.txtVersion = qvTrimEx(decoded(*note.version)).toUpper();
-    if (note.created)
-        view.txtDateCreated = ShowUtcStamp(decoded(*note.created), display);
-    if (note.modified)
-        view.txtDateModified = ShowUtcStamp(decoded(*note.modified), display);
+    if (note.created) {
+        UtcStamp stamp = ReadUtcStamp(decoded(*note.created), display);
+        view.txtDateCreated = std::move(stamp.shown);
+        view.createdUtc = stamp.moment;
+    }
+    if (note.modified) {
+        UtcStamp stamp = ReadUtcStamp(decoded(*note.modified), display);
+        view.txtDateModified = std::move(stamp.shown);
+        view.modifiedUtc = stamp.moment;
+    }
     if (note.body)
         view.txtBody = *note.body;
     return view;

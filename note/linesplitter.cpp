@@ -25,22 +25,58 @@ const char16_t *findLineBreak(const char16_t *p, const char16_t *end)
     return p;
 }
 
-bool LineSplitter::next(QStringView &line)
+const char *findLineBreak(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf));
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
+
+namespace {
+
+const char16_t *unitsOf(QStringView text)
+{
+    return text.utf16();
+}
+
+const char *unitsOf(QLatin1StringView text)
+{
+    return text.data();
+}
+
+} // namespace
+
+template <typename View> bool BasicLineSplitter<View>::next(View &line)
 {
     if (m_done)
         return false;
-    const char16_t *begin = m_rest.utf16();
-    const char16_t *end = begin + m_rest.size();
-    const char16_t *lineEnd = findLineBreak(begin, end);
-    line = QStringView(begin, lineEnd);
+    const auto *begin = unitsOf(m_rest);
+    const auto *end = begin + m_rest.size();
+    const auto *lineEnd = findLineBreak(begin, end);
+    line = View(begin, lineEnd - begin);
     if (lineEnd == end) {
         m_done = true;
         return true;
     }
-    const char16_t *next = lineEnd + 1;
-    if (*lineEnd == u'\r' && next < end && *next == u'\n')
+    const auto *next = lineEnd + 1;
+    if (*lineEnd == '\r' && next < end && *next == '\n')
         ++next;
     // A break at the very end still ends a line: the empty one after it comes next.
-    m_rest = QStringView(next, end);
+    m_rest = View(next, end - next);
     return true;
 }
+
+template class BasicLineSplitter<QStringView>;
+template class BasicLineSplitter<QLatin1StringView>;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // What the viewer shows of one note: the window title and the four read-only fields. The
@@ -12,6 +13,10 @@ struct NoteView
     QString txtDateCreated;
     QString txtDateModified;
     QString txtBody;
+    // Not shown: the UTC moments that the stamps shown in txtDateCreated and txtDateModified
+    // name, for exports; invalid when a field holds no stamp.
+    QDateTime createdUtc;
+    QDateTime modifiedUtc;
 
     // "Quillet": the title while no note is shown.
     static QString emptyTitle() { return QStringLiteral("Quillet"); }

@@ -5,6 +5,7 @@
 #include "messagesink.h"
 #include "noteview.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 // The messages shown for a file that lacks a marker line.
@@ -18,3 +19,9 @@ QString endMarkerMissingMessage();
 // but memory running out ends the parse with std::bad_alloc: the note cannot be shown in full.
 bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
                MessageSink &messages);
+
+// ParseNote of a note file's bytes, decoded as the reader decodes them (see
+// TextFileReader::DecodeText). ASCII bytes, the usual quoted-printable note, are read as they
+// are, without being turned into text first.
+bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &display,
+                    MessageSink &messages);

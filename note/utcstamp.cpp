@@ -41,10 +41,15 @@ QString compactForm(const QString &upper)
 
 } // namespace
 
-QString ShowUtcStamp(const QString &value, const DateDisplay &display)
+UtcStamp ReadUtcStamp(const QString &value, const DateDisplay &display)
 {
     const QString upper = qvTrimEx(value).toUpper();
     const QString compact = compactForm(upper);
     const QString shown = FormatStamp(compact, display);
-    return shown == compact ? upper : shown;
+    return {shown == compact ? upper : shown, StampMoment(compact)};
+}
+
+QString ShowUtcStamp(const QString &value, const DateDisplay &display)
+{
+    return ReadUtcStamp(value, display).shown;
 }

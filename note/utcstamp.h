@@ -11,3 +11,12 @@
 // valid moment included, is shown as written, trimmed and upper-cased as the strict reading
 // shows it.
 QString ShowUtcStamp(const QString &value, const DateDisplay &display);
+
+// A stamp as ShowUtcStamp shows it, and the UTC moment it names in either form (an invalid
+// QDateTime for anything else).
+struct UtcStamp
+{
+    QString shown;
+    QDateTime moment;
+};
+UtcStamp ReadUtcStamp(const QString &value, const DateDisplay &display);

@@ -5,7 +5,11 @@
 
 #include <QList>
 
+#include <cstdlib>
 #include <ctime>
+#include <mutex>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -118,6 +122,21 @@ QString timeFormatWithoutZone(const QLocale &locale)
     return format.trimmed();
 }
 
+// Has the C library read TZ again when it has changed since the last conversion. tzset() itself
+// looks at the zone's file and takes a lock at every call, which a run of many notes would feel.
+void rereadChangedZone()
+{
+    static std::mutex mutex;
+    static std::optional<QByteArray> lastZone; // the TZ value last read; nullopt: never read
+    const char *zone = std::getenv("TZ");
+    const QByteArray current = zone != nullptr ? QByteArray(zone) : QByteArray();
+    const std::lock_guard lock(mutex);
+    if (!lastZone || *lastZone != current || current.isNull() != lastZone->isNull()) {
+        ::tzset();
+        lastZone = current;
+    }
+}
+
 } // namespace
 
 QString qvSystemTimeToStringDate(QDate date, bool longForm, const QLocale &locale)
@@ -131,13 +150,16 @@ QString qvSystemTimeToStringTime(QTime time, const QLocale &locale)
 {
     if (!time.isValid())
         throw QvError(QvInvalidArgument, QStringLiteral("Недопустимое время"));
-    return locale.toString(time, timeFormatWithoutZone(locale));
+    // The format is worked out once for a locale: a run of many notes shows every stamp in one.
+    thread_local std::optional<std::pair<QLocale, QString>> last;
+    if (!last || last->first != locale)
+        last.emplace(locale, timeFormatWithoutZone(locale));
+    return locale.toString(time, last->second);
 }
 
 QDateTime qvToProcessLocalTime(const QDateTime &moment)
 {
-    // Read TZ again: it may have changed since the last conversion.
-    ::tzset();
+    rereadChangedZone();
     const std::time_t seconds = moment.toSecsSinceEpoch();
     std::tm local{};
     if (!moment.isValid() || ::localtime_r(&seconds, &local) == nullptr)

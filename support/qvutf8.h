@@ -37,12 +37,13 @@ struct QvUtf8Sequence
 };
 QvUtf8Sequence qvReadUtf8(QByteArrayView octets);
 
-// The octets decoded as UTF-8. An invalid sequence becomes U+FFFD; that is not a failure.
+// The octets decoded as UTF-8 by Qt's decoder (QStringDecoder): an invalid sequence becomes
+// U+FFFD, which is not a failure; a byte-order mark at the very start is dropped.
 QString qvUTF8ToUNICODE(QByteArrayView octets);
 
 // The same decoding for octets that arrive in pieces: the result is exactly qvUTF8ToUNICODE of
-// all the pieces joined, whatever the cuts. Lets a caller produce octets into a small buffer
-// that stays in cache instead of holding them all.
+// all the pieces joined, whatever the cuts, into one text allocated once. Lets a caller produce
+// octets into a small buffer that stays in cache instead of holding them all.
 class QvUtf8Decoder
 {
 public:
@@ -52,9 +53,9 @@ public:
     [[nodiscard]] QString finish();
 
 private:
-    void appendWellFormedPrefix(QByteArrayView octets);
-    void startCollecting(QByteArrayView octets);
-    char16_t *room(qsizetype units);
+    // Decodes octets that end on a sequence's boundary, or at the end of all of them.
+    void appendWhole(QByteArrayView octets);
+    QChar *room(qsizetype units);
 
     // The text so far is the first m_length units of m_text.
     QString m_text;
@@ -64,8 +65,4 @@ private:
     // The start of a sequence cut by the end of the last piece.
     char m_tail[4] = {};
     int m_tailLength = 0;
-    // From the first ill-formed sequence on, the octets are kept and left to Qt's decoder, whose
-    // replacement rules are the reference.
-    bool m_collecting = false;
-    QByteArray m_rest;
 };

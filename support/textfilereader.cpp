@@ -183,9 +183,15 @@ QByteArray TextFileReader::ReadAllBytes(const QString &path) const
 {
     return reportingMemory([&] {
         CappedFile file(path, m_maxFileSize);
+        // Straight into the result, with a byte more than the file's size to see its end.
+        QByteArray bytes(file.size() + 1, Qt::Uninitialized);
+        const qsizetype first = file.fill(bytes).size();
+        if (first < bytes.size()) {
+            bytes.resize(first);
+            return bytes;
+        }
+        // The file has grown since, or reports no size: the rest a chunk at a time.
         QByteArray chunk = readBuffer(file);
-        QByteArray bytes;
-        bytes.reserve(file.size());
         for (QByteArrayView read = file.fill(chunk);; read = file.fill(chunk)) {
             bytes.append(read);
             if (read.size() < chunk.size())

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Bash completion for quillet-export: its options, the output formats after --format, and note
-# files (.vnt in any letter case) and folders everywhere else.
+# Bash completion for quillet-export: its options, the output formats after --format, folders
+# after --output-dir, and note files (.vnt in any letter case) and folders everywhere else.
 
 _quillet_export()
 {
@@ -9,7 +9,11 @@ _quillet_export()
 
     case $prev in
         --format)
-            COMPREPLY=($(compgen -W 'text json' -- "$cur"))
+            COMPREPLY=($(compgen -W 'text json jsonl markdown enex' -- "$cur"))
+            return
+            ;;
+        --output-dir)
+            _filedir -d
             return
             ;;
         -h | --help | --help-all | -v | --version)
@@ -19,8 +23,8 @@ _quillet_export()
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-h --help --help-all -v --version --format --short-date' \
-            -- "$cur"))
+        COMPREPLY=($(compgen -W '-h --help --help-all -v --version --format --short-date
+            -r --recursive --output-dir --force --lenient' -- "$cur"))
         return
     fi
 

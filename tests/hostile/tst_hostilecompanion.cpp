@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "exportinputs.h"
 #include "hostileinputs.h"
 #include "noteexport.h"
 #include "qvfilename.h"
@@ -165,6 +166,12 @@ void TestHostileCompanion::hostileFile()
     }
     const bool accepted = readFailure == 0 && message.isEmpty();
     QCOMPARE(json.status, accepted ? 0 : 1);
+    if (input == HostileInput::Directory) {
+        // A folder stands for the notes in it: this one holds none.
+        QCOMPARE(json.out, QByteArray("[]\n"));
+        QCOMPARE(QString::fromUtf8(json.err), noNotesInFolderMessage(path) + u'\n');
+        return;
+    }
 
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json.out, &error);

@@ -67,6 +67,8 @@ private slots:
     void holdsNoteText();
     void strictLayoutReadsAsStrictly_data();
     void strictLayoutReadsAsStrictly();
+    void stampMoments_data();
+    void stampMoments();
 };
 
 // Each note under data/lenient has beside it what the lenient reading must give for it, with
@@ -355,6 +357,34 @@ void TestLenient::strictLayoutReadsAsStrictly()
     QCOMPARE(reading.notes[0].txtDateCreated, strict.txtDateCreated);
     QCOMPARE(reading.notes[0].txtDateModified, strict.txtDateModified);
     QCOMPARE(reading.notes[0].txtBody, strict.txtBody);
+}
+
+// The moments that exports write, from every stamp form the lenient reading converts.
+void TestLenient::stampMoments_data()
+{
+    QTest::addColumn<QByteArray>("stamp");
+    QTest::addColumn<QString>("moment"); // ISO 8601 in UTC; empty for none
+
+    QTest::newRow("compact") << QByteArray("20130403T001940") << "2013-04-03T00:19:40Z";
+    QTest::newRow("compact with Z") << QByteArray("20130403T001940Z") << "2013-04-03T00:19:40Z";
+    QTest::newRow("extended, lower case, blanks")
+        << QByteArray(" 2013-04-03t00:19:40z ") << "2013-04-03T00:19:40Z";
+    QTest::newRow("no moment") << QByteArray("2013-13-03T00:19:40Z") << "";
+    QTest::newRow("not a stamp") << QByteArray("yesterday") << "";
+}
+
+void TestLenient::stampMoments()
+{
+    QFETCH(QByteArray, stamp);
+    QFETCH(QString, moment);
+
+    RecordingSink sink;
+    const LenientReading reading =
+        ReadNotesLenient(note({"DCREATED:" + stamp, "LAST-MODIFIED;VALUE=DATE-TIME:" + stamp}),
+                         berlinLongDates(), sink);
+    QCOMPARE(reading.notes.size(), 1);
+    QCOMPARE(reading.notes[0].createdUtc.toUTC().toString(Qt::ISODate), moment);
+    QCOMPARE(reading.notes[0].modifiedUtc.toUTC().toString(Qt::ISODate), moment);
 }
 
 QTEST_APPLESS_MAIN(TestLenient)

@@ -2,6 +2,7 @@
 #include "parsenote.h"
 #include "qvattempt.h"
 #include "qverror.h"
+#include "textfilereader.h"
 
 #include <QTest>
 
@@ -50,6 +51,10 @@ private slots:
     void leavesTheTitleAlone();
     void failingStepsAreSkippedButNotMemory_data();
     void failingStepsAreSkippedButNotMemory();
+    void stampMoments_data();
+    void stampMoments();
+    void bytesReadAsTheirText_data();
+    void bytesReadAsTheirText();
 };
 
 void TestParseNote::markers_data()
@@ -284,6 +289,99 @@ void TestParseNote::failingStepsAreSkippedButNotMemory()
     } catch (const std::bad_alloc &) {
     }
     QCOMPARE(passed, skipped);
+}
+
+// The moments that exports write: those of the stamps that the window shows converted, the last
+// occurrence winning as it does in the window.
+void TestParseNote::stampMoments_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("created"); // ISO 8601 in UTC; empty for none
+    QTest::addColumn<QString>("modified");
+
+    QTest::newRow("both") << QStringList{"DCREATED:20130403T001940",
+                                         "last-modified:20131231t230000"}
+                          << "2013-04-03T00:19:40Z"
+                          << "2013-12-31T23:00:00Z";
+    QTest::newRow("Z and extended forms are no stamps here")
+        << QStringList{"DCREATED:20130403T001940Z", "LAST-MODIFIED:2013-04-03T00:19:40"} << ""
+        << "";
+    QTest::newRow("a stamp of no moment")
+        << QStringList{"DCREATED:20131340T001940", "LAST-MODIFIED:16001231T235959"} << ""
+        << "";
+    QTest::newRow("the last occurrence wins, a bad one included")
+        << QStringList{"DCREATED:20130403T001940", "DCREATED:garbage",
+                       "LAST-MODIFIED:20000101T000000", "LAST-MODIFIED:20010101T000000"}
+        << ""
+        << "2001-01-01T00:00:00Z";
+}
+
+void TestParseNote::stampMoments()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, created);
+    QFETCH(QString, modified);
+
+    NoteView view;
+    RecordingSink sink;
+    QVERIFY(ParseNote(note(QStringList{"BEGIN:VNOTE"} + lines + QStringList{"END:VNOTE"}), view,
+                      fixedDisplay(), sink));
+    QCOMPARE(view.createdUtc.toUTC().toString(Qt::ISODate), created);
+    QCOMPARE(view.modifiedUtc.toUTC().toString(Qt::ISODate), modified);
+}
+
+// ParseNoteBytes reads ASCII bytes without decoding them first: it must give exactly what
+// ParseNote gives for their text, messages included.
+void TestParseNote::bytesReadAsTheirText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QByteArray body = BodyMarker.toLatin1();
+    QTest::newRow("a phone's note")
+        << QByteArray("BEGIN:VNOTE\r\nVERSION:1.1\r\nDCREATED:20130403T001940\r\n" + body +
+                      "\r\n=D0=9F=D1=\r\n=80\r\nEND:VNOTE\r\n");
+    QTest::newRow("CR only, blanks and lower case")
+        << QByteArray("\r\rBEGIN:VNOTE\r version:x \r  " + body.toLower() +
+                      "  \r\t=41=42= \r=43\rEND:VNOTE\r\n\n");
+    QTest::newRow("literal text and broken escapes")
+        << QByteArray("BEGIN:VNOTE\n" + body + "\nab=4=G1=41x==\n=\nEND:VNOTE");
+    QTest::newRow("properties after the body")
+        << QByteArray("BEGIN:VNOTE\n" + body + "\n=41=\nLAST-MODIFIED:20130403T001940\nEND:VNOTE");
+    QTest::newRow("markers only") << QByteArray("BEGIN:VNOTE\nEND:VNOTE");
+    QTest::newRow("no begin marker") << QByteArray(" BEGIN:VNOTE\nEND:VNOTE");
+    QTest::newRow("no end marker") << QByteArray("BEGIN:VNOTE\nEND:VNOTE x");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("NUL and DEL") << QByteArray("BEGIN:VNOTE\nVERSION:\0\x7F\n", 23) + body +
+                                        QByteArray("\n\x7F=41\0\nEND:VNOTE", 16);
+    // Not ASCII: read as text.
+    QTest::newRow("literal Cyrillic")
+        << QByteArray("BEGIN:VNOTE\n" + body + "\n=41Привет\nEND:VNOTE");
+    QTest::newRow("UTF-8 byte-order mark") << QByteArray("\xEF\xBB\xBF"
+                                                         "BEGIN:VNOTE\nVERSION:2\nEND:VNOTE");
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE"
+                                          "B\0E\0G\0I\0N\0:\0V\0N\0O\0T\0E\0\n\0"
+                                          "E\0N\0D\0:\0V\0N\0O\0T\0E\0",
+                                          2 + 2 * 21);
+    QTest::newRow("invalid UTF-8") << QByteArray("BEGIN:VNOTE\nVERSION:\xC3\nEND:VNOTE");
+}
+
+void TestParseNote::bytesReadAsTheirText()
+{
+    QFETCH(QByteArray, bytes);
+
+    NoteView fromText;
+    RecordingSink textSink;
+    const bool accepted =
+        ParseNote(TextFileReader::DecodeText(bytes), fromText, fixedDisplay(false), textSink);
+    NoteView fromBytes;
+    RecordingSink bytesSink;
+    QCOMPARE(ParseNoteBytes(bytes, fromBytes, fixedDisplay(false), bytesSink), accepted);
+    QCOMPARE(bytesSink.messages, textSink.messages);
+    QCOMPARE(fromBytes.txtVersion, fromText.txtVersion);
+    QCOMPARE(fromBytes.txtDateCreated, fromText.txtDateCreated);
+    QCOMPARE(fromBytes.txtDateModified, fromText.txtDateModified);
+    QCOMPARE(fromBytes.txtBody, fromText.txtBody);
+    QCOMPARE(fromBytes, fromText);
 }
 
 QTEST_APPLESS_MAIN(TestParseNote)

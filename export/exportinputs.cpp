@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exportinputs.h"
+
+#include "qverror.h"
+#include "qvfilename.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+bool isFolder(const QString &path)
+{
+    struct stat info
+    {
+    };
+    const QByteArray native = qvTextToFileName(path);
+    return !path.isEmpty() && !native.contains('\0') && ::stat(native.constData(), &info) == 0 &&
+           S_ISDIR(info.st_mode);
+}
+
+// Adds the notes of `folder` (and of its subfolders when `recursive`) to `inputs`; returns how
+// many.
+qsizetype addFolder(const QString &folder, qsizetype mirroredFrom, bool recursive,
+                    const NaturalOrder &order, ExportInputs &inputs)
+{
+    FolderListing listing;
+    try {
+        listing = listFolder(folder, order);
+    } catch (const QvError &failure) {
+        inputs.problems.append(failure.description());
+        return 0;
+    }
+    qsizetype added = listing.notes.size();
+    for (QString &note : listing.notes)
+        inputs.notes.append({std::move(note), mirroredFrom});
+    listing.notes.clear();
+    if (recursive) {
+        for (const QString &subfolder : std::as_const(listing.subfolders))
+            added += addFolder(subfolder, mirroredFrom, recursive, order, inputs);
+    }
+    return added;
+}
+
+} // namespace
+
+QString noNotesInFolderMessage(const QString &folder)
+{
+    return QStringLiteral("В папке нет заметок: %1").arg(folder);
+}
+
+ExportInputs collectInputs(const QStringList &arguments, bool recursive, const NaturalOrder &order)
+{
+    ExportInputs inputs;
+    for (const QString &argument : arguments) {
+        if (!isFolder(argument)) {
+            inputs.notes.append({argument, argument.lastIndexOf(u'/') + 1});
+            continue;
+        }
+        const qsizetype mirroredFrom =
+            argument.endsWith(u'/') ? argument.size() : argument.size() + 1;
+        const qsizetype problems = inputs.problems.size();
+        if (addFolder(argument, mirroredFrom, recursive, order, inputs) == 0 &&
+            inputs.problems.size() == problems)
+            inputs.problems.append(noNotesInFolderMessage(argument));
+    }
+    return inputs;
+}

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "notefolder.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A note file to export.
+struct ExportInput
+{
+    QString path;
+    // Where the part of the path that an output folder mirrors starts: after the folder named
+    // on the command line, or at the file's name for a file named there.
+    qsizetype mirroredFrom = 0;
+
+    // That part: "sub/memo12.vnt" for notes/sub/memo12.vnt under the named folder notes.
+    [[nodiscard]] QString mirroredPath() const { return path.sliced(mirroredFrom); }
+};
+
+struct ExportInputs
+{
+    QList<ExportInput> notes;
+    // Why some arguments give fewer notes than they should: folders that hold none or cannot be
+    // read, one message each.
+    QStringList problems;
+};
+
+// The note files that the arguments stand for, in order. A file is itself, whatever its name (a
+// path that is not there too: reading it will say so). A folder stands for its notes in a file
+// manager's order (see listFolder), and with `recursive` for those of its subfolders after them,
+// each in the same order, never through a symbolic link to a folder; a folder with no notes is a
+// problem ("В папке нет заметок: PATH").
+ExportInputs collectInputs(const QStringList &arguments, bool recursive,
+                           const NaturalOrder &order = NaturalOrder());
+
+// The message for a folder that holds no notes.
+QString noNotesInFolderMessage(const QString &folder);

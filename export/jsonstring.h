@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+// Appends `text` to `out` as a JSON string in UTF-8, quotes included: '"', '\' and the control
+// characters escaped (\n, \r, \t, else \u00XX in lower case), everything else as it is. A
+// surrogate without its partner, such as an octet of a file name that is not UTF-8, is written
+// as its \u escape, so that the string is exactly the text.
+void appendJsonString(QByteArray &out, QStringView text);

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "formatstamp.h"
+#include "noteview.h"
+#include "qverror.h"
+
+#include <QList>
+#include <QString>
+
+// One note of a file as the viewer would show it after loading the file once, without retrying
+// a failed read.
+struct ExportedNote
+{
+    QString file;          // the path as given
+    int index = 1;         // its position in its file, from 1
+    int count = 1;         // how many notes its file holds
+    bool accepted = false; // read, and the note accepted
+    NoteView view;         // the title and the four fields
+    QString error;         // the message box text the viewer would show; empty when none
+    QString readFailure;   // why the read failed; empty when it did not
+};
+
+// The message shown when a file cannot be read: the path, an empty line and the notice.
+QString readFailureMessage(const QString &path);
+
+// The entry of a file that could not be read, or ran out of memory on the way.
+ExportedNote unreadableNote(const QString &path, const QvError &failure);
+
+// Reads and parses one file. Memory running out on the way is that file's read failure.
+ExportedNote exportNote(const QString &path, const DateDisplay &display);
+
+// Reads one file leniently: one entry for each note it holds, each titled as the viewer titles
+// it ("Quillet [memo.vnt] (2/3)" when there are several); a single entry when the file is not
+// accepted. Memory running out on the way is that file's read failure.
+QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display);

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+// The names of the files that one run writes into an output folder, one for each note: the
+// note file's path below the folder it was found in (see ExportInput::mirroredPath), its
+// extension replaced ("sub/memo12.vnt" gives "sub/memo12.md"), "-2", "-3"... after the name
+// for the second and later notes of a file ("sub/memo12-2.md"). A name already given out in the
+// run gets " (2)", " (3)"... before its extension, so that no note overwrites another.
+class OutputNames
+{
+public:
+    OutputNames(QString folder, QString extension)
+        : m_folder(std::move(folder)), m_extension(std::move(extension))
+    {
+    }
+
+    // The path to write the note at `index` (from 1) of the note file at `mirroredPath` to.
+    QString take(const QString &mirroredPath, int index);
+
+private:
+    QString m_folder;
+    QString m_extension;
+    QSet<QString> m_taken; // below the folder
+};

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// `text` as a YAML scalar that reads back as exactly that string: plain where YAML takes it as
+// it is, double-quoted with escapes wherever it would otherwise read as something else (a key
+// and value, a comment, a number, a Boolean, null) or could not hold it (line breaks, control
+// characters, leading or trailing blanks). A lone surrogate, which no YAML string can hold,
+// becomes U+FFFD.
+QString yamlScalar(QStringView text);

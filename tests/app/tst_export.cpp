@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// File > Export...: the note on show saved through the companion's writers.
+
+#include "appfixture.h"
+#include "modalanswerer.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// Types `name` in the save dialog, picks the file type `filter` (as a user does, by the list),
+// and saves as its button does: a file that is there is asked about.
+ModalAnswerer::Answer saveAs(const QString &name, int filter = -1)
+{
+    return [name, filter](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog != nullptr);
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+        if (filter >= 0) {
+            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            types->setCurrentIndex(filter);
+            emit types->activated(filter); // what a pick in the list sends
+            emit types->textActivated(types->itemText(filter));
+        }
+        // Clicked once this answer has returned: a box that the click opens is answered next.
+        QTimer::singleShot(0,
+                           dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))
+                               ->button(QDialogButtonBox::Save),
+                           &QPushButton::click);
+    };
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QFile::remove(AppFixture::settingsFile());
+        qputenv("TZ", "Asia/Dubai");
+    }
+    void savesTheShownNote_data();
+    void savesTheShownNote();
+    void asksBeforeReplacing();
+    void nothingToSaveWithoutANote();
+
+private:
+    AppFixture m_fixture;
+};
+
+void TestExport::savesTheShownNote_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("filter"); // -1: the one the dialog starts with
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QStringList>("holds");
+
+    QTest::newRow("text, the first type")
+        << "first" << -1 << "first.txt"
+        << QStringList{"== memo.vnt ==\nQuillet [memo.vnt]\n", "Версия: 1.1\n", "\nПривет\n"};
+    QTest::newRow("Markdown by its type")
+        << "second" << 1 << "second.md"
+        << QStringList{"---\ntitle: Привет\n", "source: memo.vnt\n---\n\nПривет\n"};
+    QTest::newRow("JSON by its suffix")
+        << "out.JSON" << -1 << "out.JSON"
+        << QStringList{"{\n  \"file\": \"memo.vnt\",\n", "\"body\": \"Привет\""};
+}
+
+void TestExport::savesTheShownNote()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, filter);
+    QFETCH(QString, saved);
+    QFETCH(QStringList, holds);
+
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("memo.vnt", sampleNote()));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [memo.vnt]"));
+    ModalAnswerer answerer;
+    answerer.queue(saveAs(m_fixture.file(typed), filter));
+    window->mnuFile[4]->trigger();
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].nameFilters,
+             (QStringList{"Текст (*.txt)", "Markdown (*.md)", "JSON (*.json)"}));
+    const QString text = QString::fromUtf8(readAll(m_fixture.file(saved)));
+    for (const QString &part : holds)
+        QVERIFY2(text.contains(part), qPrintable(text));
+    if (saved.endsWith(u"JSON")) {
+        const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+        QVERIFY(!object.value(u"created_utc").toString().isEmpty());
+    }
+}
+
+void TestExport::asksBeforeReplacing()
+{
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("memo.vnt", sampleNote()));
+    const QString target = m_fixture.writeFile("taken.txt", "mine");
+    {
+        ModalAnswerer answerer;
+        answerer.queue(saveAs(target));
+        answerer.queue(ModalAnswerer::click(QMessageBox::No)); // then the dialog is closed
+        window->mnuFile[4]->trigger();
+        QCOMPARE(answerer.seen.size(), 3);
+        QCOMPARE(answerer.seen[1].className, QStringLiteral("QMessageBox"));
+        QCOMPARE(readAll(target), QByteArray("mine"));
+    }
+    ModalAnswerer answerer;
+    answerer.queue(saveAs(target));
+    answerer.queue(ModalAnswerer::click(QMessageBox::Yes));
+    window->mnuFile[4]->trigger();
+    QVERIFY(readAll(target).contains("Привет"));
+}
+
+void TestExport::nothingToSaveWithoutANote()
+{
+    const auto window = AppFixture::showWindow();
+    ModalAnswerer answerer;
+    window->mnuFile[4]->trigger();
+    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(window->mnuFile[4]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+}
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"

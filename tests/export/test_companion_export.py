@@ -1,0 +1,340 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# quillet-export as a user runs it to carry notes out: folders in, JSON lines, Markdown with
+# front matter and ENEX out, files of their own with the notes' times, never overwriting.
+#   test_companion_export.py QUILLET_EXPORT
+import html
+import json
+import os
+import pty
+import re
+import resource
+import signal
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.dom.minidom
+
+import yaml
+
+EXPORT = os.path.abspath(sys.argv[1])
+del sys.argv[1]
+ENV = dict(os.environ, TZ="Europe/Berlin", LC_ALL="ru_RU.UTF-8", LANG="ru_RU.UTF-8")
+
+
+def qp(text):
+    """Text as a phone writes a body: every octet of its UTF-8 escaped."""
+    return "".join("=%02X" % octet for octet in text.encode("utf-8"))
+
+
+def note(body="", created="20130403T001940", modified="20131231T230000", version="1.1"):
+    lines = ["BEGIN:VNOTE", "VERSION:" + version]
+    if created is not None:
+        lines.append("DCREATED:" + created)
+    if modified is not None:
+        lines.append("LAST-MODIFIED:" + modified)
+    lines += ["BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=", qp(body), "END:VNOTE", ""]
+    return "\r\n".join(lines).encode("ascii")
+
+
+def write(path, data, mtime=None):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as out:
+        out.write(data)
+    if mtime is not None:
+        os.utime(path, (mtime, mtime))
+    return path
+
+
+def run(*args, cwd=None, preexec=None, stdout=subprocess.PIPE):
+    return subprocess.run([EXPORT, *args], capture_output=stdout is subprocess.PIPE,
+                          stdout=None if stdout is subprocess.PIPE else stdout,
+                          stderr=None if stdout is subprocess.PIPE else subprocess.PIPE,
+                          env=ENV, cwd=cwd, preexec_fn=preexec, timeout=120)
+
+
+def state(folder):
+    """Every file under `folder`: its bytes and modification time."""
+    files = {}
+    for root, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(root, name)
+            with open(path, "rb") as f:
+                files[os.path.relpath(path, folder)] = (f.read(), os.stat(path).st_mtime_ns)
+    return files
+
+
+def front_matter(document):
+    match = re.match(r"---\n(.*?)\n---\n(?:\n(.*))?\Z", document, re.S)
+    assert match, document
+    return yaml.safe_load(match.group(1)), match.group(2) or ""
+
+
+def rendered_text(markdown):
+    """The text a GitHub-flavoured Markdown renderer shows for `markdown`, a line per line."""
+    out = subprocess.run(["cmark-gfm", "--hardbreaks", "-e", "strikethrough", "-e", "table"],
+                         input=markdown.encode(), capture_output=True, check=True).stdout.decode()
+    out = re.sub(r"<br />\n", "\n", out)
+    out = re.sub(r"</p>\n<p>", "\n\n", out)
+    return html.unescape(re.sub(r"<[^>]+>", "", out)).strip("\n")
+
+
+# Bodies that markup, XML or YAML could take for something else.
+TRICKY = {
+    "markup at line starts": "# not a heading\n> not a quote\n- not a list\n+ nor this\n"
+                             "1. not numbered\n2) nor this\n```\n~~~\nText\n---\nMore\n===\n***",
+    "inline markup": "a *b* c _d_ e __f__ `g` ~~h~~ $x$ [link](http://x) ![i](j) <b>bold</b> "
+                     "&amp; &#65; \\* back\\slash \\",
+    "words left alone": "2 * 3 = 6, snake_case, 100 $ total, a < b, AT&T, [note",
+    "table": "| a | b |\n|---|:-:|\n| 1 | 2 |",
+    "xml and controls": "Tom & Jerry <tag> ]]> end\x01\x08\x0b\x0c\x1b\x7f tab\there",
+    "not XML characters": "a\ufffeb\uffffc",
+    "empty lines": "first\n\nthird\n",
+}
+
+
+class CompanionExport(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = self.tmp.name
+
+    def tearDown(self):
+        subprocess.run(["chmod", "-R", "u+w", self.dir])
+        self.tmp.cleanup()
+
+    def path(self, *parts):
+        return os.path.join(self.dir, *parts)
+
+    def test_folders_in_file_manager_order(self):
+        phone = self.path("phone")
+        for name in ["memo10.vnt", "memo2.vnt", "Memo3.VNT", ".hidden.vnt", "notes.txt"]:
+            write(os.path.join(phone, name), note(name))
+        write(self.path("phone", "sub", "deep.vnt"), note("deep"))
+        os.symlink(self.path("phone", "sub"), self.path("phone", "link"))
+        write(self.path("other.txt"), note("named"))
+        os.mkdir(self.path("empty"))
+        rows = {
+            "folder": (["phone"], ["memo2.vnt", "Memo3.VNT", "memo10.vnt"], 0),
+            "recursive, no links": (["-r", "phone"],
+                                    ["memo2.vnt", "Memo3.VNT", "memo10.vnt", "sub/deep.vnt"], 0),
+            "a file named is read": (["other.txt"], ["other.txt"], 0),
+            "empty folder": (["empty", "other.txt"], ["other.txt"], 1),
+        }
+        for row, (args, files, status) in rows.items():
+            with self.subTest(row=row):
+                result = run("--format", "jsonl", *args, cwd=self.dir)
+                self.assertEqual(status, result.returncode, result.stderr)
+                objects = [json.loads(line) for line in result.stdout.splitlines()]
+                names = [o["file"].split("phone/", 1)[-1] for o in objects]
+                self.assertEqual(files, names)
+                if status:
+                    self.assertEqual("В папке нет заметок: empty\n", result.stderr.decode())
+
+    def test_json_keys_and_utc_stamps(self):
+        write(self.path("a.vnt"), note("x"))
+        write(self.path("b.vnt"), note("y", created="20130403T001940Z", modified=None))
+        objects = [json.loads(line) for line in
+                   run("--format", "jsonl", "a.vnt", "b.vnt", cwd=self.dir).stdout.splitlines()]
+        self.assertEqual(["file", "accepted", "title", "version", "created", "modified", "body",
+                          "error", "created_utc", "modified_utc"], list(objects[0]))
+        self.assertEqual(("2013-04-03T00:19:40Z", "2013-12-31T23:00:00Z"),
+                         (objects[0]["created_utc"], objects[0]["modified_utc"]))
+        # A stamp that the window shows unchanged names no moment.
+        self.assertEqual((None, None), (objects[1]["created_utc"], objects[1]["modified_utc"]))
+        array = json.loads(run("--format", "json", "a.vnt", "b.vnt", cwd=self.dir).stdout)
+        self.assertEqual(objects, array)
+
+    def test_lenient_notes_each_an_entry(self):
+        two = b"BEGIN:VNOTE\r\nBODY:one\r\nEND:VNOTE\r\nBEGIN:VNOTE\r\nBODY:two\r\nEND:VNOTE\r\n"
+        write(self.path("two.vnt"), two)
+        objects = [json.loads(line) for line in
+                   run("--lenient", "--format", "jsonl", "two.vnt", cwd=self.dir).stdout.splitlines()]
+        self.assertEqual([("two.vnt", 1, "one", "Quillet [two.vnt] (1/2)"),
+                          ("two.vnt", 2, "two", "Quillet [two.vnt] (2/2)")],
+                         [(o["file"], o["index"], o["body"], o["title"]) for o in objects])
+        self.assertEqual("index", list(objects[0])[1])
+        text = run("--lenient", "two.vnt", cwd=self.dir).stdout.decode()
+        self.assertIn("== two.vnt (2/2) ==\nQuillet [two.vnt] (2/2)\n", text)
+        out = self.path("out")
+        self.assertEqual(0, run("--lenient", "--format", "markdown", "--output-dir", out,
+                                "two.vnt", cwd=self.dir).returncode)
+        self.assertEqual(["two-2.md", "two.md"], sorted(os.listdir(out)))
+
+    def test_markdown_front_matter_and_text(self):
+        titles = {"colon": "Купить: хлеб", "hash": "#tag and # more", "yes": "yes",
+                  "number": "2024", "quote": "'single' \"double\"", "dash": "- item",
+                  "long": "ж" * 300 + "\U0001F600", "blank first line": "  \n  padded  "}
+        bodies = dict(TRICKY, **{name: title + "\nrest" for name, title in titles.items()})
+        for name, body in bodies.items():
+            write(self.path("in", name + ".vnt"), note(body))
+        write(self.path("in", "empty body.vnt"), note("", created=None, modified=None))
+        out = self.path("md")
+        result = run("--format", "markdown", "--output-dir", out, "in", cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr)
+        for name, body in dict(bodies, **{"empty body": ""}).items():
+            with self.subTest(note=name):
+                with open(os.path.join(out, name + ".md"), encoding="utf-8") as f:
+                    meta, text = front_matter(f.read())
+                lines = [l.strip() for l in re.split(r"\r\n|\r|\n", body) if l.strip()]
+                title = lines[0][:255] if lines else name
+                self.assertEqual(title, meta["title"])
+                self.assertEqual(name + ".vnt", meta["source"])
+                if name == "empty body":
+                    self.assertEqual({"title", "source"}, set(meta))
+                    continue
+                self.assertEqual("2013-04-03T00:19:40+00:00", meta["created"].isoformat())
+                self.assertEqual("2013-12-31T23:00:00+00:00", meta["updated"].isoformat())
+                shown = rendered_text(text)
+                expected = body.rstrip("\n").replace("\x00", "\ufffd")
+                if name == "table":
+                    self.assertNotIn("<table>", text)
+                # Paragraph breaks, and blanks around lines, are the renderer's to show.
+                tidy = lambda text: [l.strip(" ") for l in text.split("\n") if l.strip(" ")]
+                self.assertEqual(tidy(expected), tidy(shown))
+
+    def test_enex_well_formed_and_faithful(self):
+        files = []
+        for name, body in TRICKY.items():
+            files.append(write(self.path("in", name + ".vnt"), note(body)))
+        files.append(write(self.path("in", "no stamps.vnt"), note("x", created="bad", modified=None)))
+        result = run("--format", "enex", *files)
+        self.assertEqual(0, result.returncode, result.stderr)
+        subprocess.run(["xmllint", "--noout", "-"], input=result.stdout, check=True)
+        export = xml.dom.minidom.parseString(result.stdout).documentElement
+        self.assertEqual("en-export", export.tagName)
+        self.assertRegex(export.getAttribute("export-date"), r"^\d{8}T\d{6}Z$")
+        self.assertEqual("Quillet", export.getAttribute("application"))
+        notes = export.getElementsByTagName("note")
+        self.assertEqual(len(files), len(notes))
+        xml_safe = lambda text: re.sub("[\x00-\x08\x0b\x0c\x0e-\x1f\ufffe\uffff]", "\ufffd", text)
+        for element, (name, body) in zip(notes, list(TRICKY.items()) + [("no stamps", "x")]):
+            with self.subTest(note=name):
+                content = element.getElementsByTagName("content")[0].firstChild.data
+                subprocess.run(["xmllint", "--noout", "-"], input=content.encode(), check=True)
+                en_note = xml.dom.minidom.parseString(content.encode()).documentElement
+                self.assertEqual("en-note", en_note.tagName)
+                lines = []
+                for div in en_note.getElementsByTagName("div"):
+                    if div.getElementsByTagName("br"):
+                        lines.append("")
+                    else:
+                        lines.append("".join(n.data for n in div.childNodes))
+                self.assertEqual(xml_safe(body).split("\n"), lines)
+                stamps = {tag: [e.firstChild.data for e in element.getElementsByTagName(tag)]
+                          for tag in ("created", "updated")}
+                expected = ({"created": [], "updated": []} if name == "no stamps" else
+                            {"created": ["20130403T001940Z"], "updated": ["20131231T230000Z"]})
+                self.assertEqual(expected, stamps)
+                source = element.getElementsByTagName("source")[0].firstChild.data
+                self.assertEqual(name + ".vnt", source)
+
+    def test_output_dir_names_times_and_no_overwrite(self):
+        write(self.path("a", "memo.vnt"), note("both stamps"))
+        write(self.path("b", "memo.vnt"), note("created only", modified=None))
+        write(self.path("b", "sub", "x.vnt"), note("no stamps", created=None, modified=None),
+              mtime=1234567890)
+        before = state(self.dir)
+        out = self.path("out")
+        result = run("-r", "--format", "json", "--output-dir", out, "a", "b", cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr)
+        self.assertEqual(before, {k: v for k, v in state(self.dir).items()
+                                  if not k.startswith("out/")}, "input notes changed")
+        times = {name: os.stat(os.path.join(out, name)).st_mtime
+                 for name in ["memo.json", "memo (2).json", "sub/x.json"]}
+        self.assertEqual({"memo.json": 1388530800, "memo (2).json": 1364948380,
+                          "sub/x.json": 1234567890}, times)
+        with open(os.path.join(out, "memo (2).json"), encoding="utf-8") as f:
+            self.assertEqual("created only", json.load(f)["body"])
+
+        # Again: every file is there already.
+        with open(os.path.join(out, "memo.json"), "w") as f:
+            f.write("mine")
+        result = run("-r", "--format", "json", "--output-dir", out, "a", "b", cwd=self.dir)
+        self.assertEqual(1, result.returncode)
+        self.assertIn("memo.json", result.stderr.decode())
+        with open(os.path.join(out, "memo.json")) as f:
+            self.assertEqual("mine", f.read())
+        result = run("-r", "--force", "--format", "json", "--output-dir", out, "a", "b",
+                     cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr)
+        with open(os.path.join(out, "memo.json")) as f:
+            self.assertEqual("both stamps", json.load(f)["body"])
+
+    def test_failed_writes_leave_no_partial_files(self):
+        write(self.path("in", "memo.vnt"), note("x" * 100000))
+        readonly = self.path("readonly")
+        os.mkdir(readonly)
+        os.chmod(readonly, 0o555)
+        os.chmod(self.dir, 0o755)
+        for folder in ["in", "readonly"]:
+            os.chmod(self.path(folder), 0o755 if folder == "in" else 0o555)
+        os.chmod(self.path("in", "memo.vnt"), 0o644)
+
+        def as_nobody():
+            if os.geteuid() == 0:  # root writes anywhere: be someone whom the bits stop
+                os.setgid(65534)
+                os.setuid(65534)
+
+        def small_files():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (4096, 4096))
+
+        out = self.path("out")
+        rows = {"read-only folder": (readonly, as_nobody), "disk full": (out, small_files)}
+        for row, (folder, limit) in rows.items():
+            with self.subTest(row=row):
+                result = run("--format", "markdown", "--output-dir", folder, "in",
+                             cwd=self.dir, preexec=limit)
+                self.assertEqual(1, result.returncode)
+                self.assertIn("memo.md", result.stderr.decode())
+                self.assertEqual([], os.listdir(folder) if os.path.isdir(folder) else [])
+        for fmt in ["jsonl", "markdown", "enex"]:
+            with self.subTest(full=fmt), open("/dev/full", "wb") as full:
+                result = run("--format", fmt, "in", cwd=self.dir, stdout=full)
+                self.assertEqual(1, result.returncode)
+                self.assertIn(b"Cannot write the output", result.stderr)
+
+    def test_usage(self):
+        write(self.path("a.vnt"), note("x"))
+        rows = {"enex to a folder": (["--format", "enex", "--output-dir", "o", "a.vnt"], 2),
+                "jsonl to a folder": (["--format", "jsonl", "--output-dir", "o", "a.vnt"], 2),
+                "force alone": (["--force", "a.vnt"], 2),
+                "help-all": (["--help-all"], 0)}
+        for row, (args, status) in rows.items():
+            with self.subTest(row=row):
+                result = run(*args, cwd=self.dir)
+                self.assertEqual(status, result.returncode)
+                if status == 0:
+                    self.assertIn(b"--output-dir", result.stdout)
+                    self.assertEqual(b"", result.stderr)
+        self.assertFalse(os.path.exists(self.path("o")))
+
+    def test_progress_only_on_a_terminal_past_200_notes(self):
+        for i in range(201):
+            write(self.path("many", "n%03d.vnt" % i), note("n"))
+        for count, folder in [(201, "many")]:
+            piped = run("--format", "jsonl", folder, cwd=self.dir)
+            self.assertEqual(b"", piped.stderr)
+            self.assertEqual(count, len(piped.stdout.splitlines()))
+        pid, terminal = pty.fork()
+        if pid == 0:
+            os.chdir(self.dir)
+            os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
+            os.execve(EXPORT, [EXPORT, "--format", "jsonl", "many"], ENV)
+        seen = b""
+        while True:
+            try:
+                chunk = os.read(terminal, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            seen += chunk
+        os.waitpid(pid, 0)
+        self.assertIn("201 из 201".encode(), seen)
+        self.assertTrue(seen.endswith(b"\r\x1b[K"), seen[-40:])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exportrun.h"
+
+#include "exportinputs.h"
+#include "noteexport.h"
+#include "orderedwork.h"
+#include "outputnames.h"
+#include "progressline.h"
+#include "qvfilename.h"
+#include "savedfile.h"
+#include "textfilereader.h"
+
+#include <QThread>
+
+#include <new>
+#include <sys/stat.h>
+
+namespace {
+
+// Results done ahead of the one due, at most: in count, and in bytes held.
+constexpr qsizetype MaxAhead = 128;
+constexpr qsizetype MaxBytesAhead = 32 * 1024 * 1024;
+
+// One note's part of the output, made on a worker thread.
+struct NoteOutput
+{
+    QByteArray bytes;
+    int index = 1;
+    QDateTime modified; // for a file of its own: the time to give it
+};
+
+// One note file's part of the output.
+struct FileOutput
+{
+    QList<NoteOutput> notes;
+    QString message; // for standard error; empty when none
+    bool accepted = false;
+};
+
+QDateTime fileModified(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(qvTextToFileName(path).constData(), &info) != 0)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, QTimeZone::utc())
+        .addMSecs(info.st_mtim.tv_nsec / 1000000);
+}
+
+// The moment a note's own file is given: when it was last changed, else made, else its note
+// file's time.
+QDateTime noteMoment(const ExportedNote &note)
+{
+    if (note.view.modifiedUtc.isValid())
+        return note.view.modifiedUtc;
+    if (note.view.createdUtc.isValid())
+        return note.view.createdUtc;
+    return fileModified(note.file);
+}
+
+class Run
+{
+public:
+    Run(const RunOptions &options, StandardOutput &output)
+        : m_options(options), m_writer(options.settings), m_output(output),
+          m_names(options.outputDir, exportFileExtension(options.settings.format))
+    {
+    }
+
+    int run(const QStringList &arguments)
+    {
+        const ExportInputs inputs = collectInputs(arguments, m_options.recursive);
+        for (const QString &problem : inputs.problems)
+            writeError(problem);
+        bool allAccepted = inputs.problems.isEmpty();
+
+        ProgressLine progress(inputs.notes.size());
+        OrderedWork<FileOutput> work(
+            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i].path); },
+            [](const FileOutput &file) {
+                qsizetype bytes = 0;
+                for (const NoteOutput &note : file.notes)
+                    bytes += note.bytes.size();
+                return bytes;
+            },
+            QThread::idealThreadCount(), MaxAhead, MaxBytesAhead);
+
+        if (toStandardOutput())
+            m_output.write(m_writer.opening());
+        qsizetype done = 0;
+        for (FileOutput file; m_output.ok() && work.next(file);) {
+            if (!file.message.isEmpty()) {
+                progress.clear();
+                writeError(file.message);
+            }
+            allAccepted = allAccepted && file.accepted;
+            const ExportInput &input = inputs.notes[done];
+            for (NoteOutput &note : file.notes)
+                allAccepted = (toStandardOutput() ? print(note) : save(input, note)) && allAccepted;
+            progress.advance(++done);
+            if (!work.ready())
+                m_output.flush(); // what is done goes out while the next note is made
+        }
+        progress.clear();
+        if (toStandardOutput())
+            m_output.write(m_writer.closing(m_written));
+        if (!m_output.close())
+            return OutputFailed;
+        return allAccepted ? AllAccepted : SomeRejected;
+    }
+
+private:
+    // Whether the notes go to standard output, not into files of their own.
+    [[nodiscard]] bool toStandardOutput() const { return m_options.outputDir.isEmpty(); }
+
+    FileOutput make(const QString &path) const
+    {
+        try {
+            return format(path);
+        } catch (const std::bad_alloc &) {
+            ExportedNote failure = unreadableNote(path, TextFileReader::outOfMemory());
+            FileOutput file;
+            file.message = QStringLiteral("%1: %2").arg(path, failure.readFailure);
+            if (toStandardOutput()) {
+                NoteOutput output;
+                output.bytes = m_writer.entry(failure);
+                file.notes.append(std::move(output));
+            }
+            return file;
+        }
+    }
+
+    FileOutput format(const QString &path) const
+    {
+        QList<ExportedNote> notes = m_options.settings.lenient
+                                        ? exportNotesLenient(path, m_options.display)
+                                        : QList<ExportedNote>{exportNote(path, m_options.display)};
+        FileOutput file;
+        file.accepted = true;
+        for (ExportedNote &note : notes) {
+            NoteOutput output;
+            output.index = note.index;
+            if (toStandardOutput()) {
+                output.bytes = m_writer.entry(note);
+            } else if (note.accepted) {
+                output.bytes = m_writer.document(note);
+                output.modified = noteMoment(note);
+            }
+            if (!note.readFailure.isEmpty())
+                file.message = QStringLiteral("%1: %2").arg(path, note.readFailure);
+            else if (!note.error.isEmpty())
+                file.message = QStringLiteral("%1: %2").arg(path, note.error);
+            file.accepted = file.accepted && note.accepted;
+            if (toStandardOutput() || note.accepted)
+                file.notes.append(std::move(output));
+        }
+        return file;
+    }
+
+    bool print(const NoteOutput &note)
+    {
+        if (note.bytes.isEmpty())
+            return true;
+        m_output.write(m_writer.separator(m_written));
+        m_output.write(note.bytes);
+        ++m_written;
+        return true;
+    }
+
+    bool save(const ExportInput &input, const NoteOutput &note)
+    {
+        const QString path = m_names.take(input.mirroredPath(), note.index);
+        const QString failure = saveFile(path, note.bytes, note.modified, m_options.force);
+        if (failure.isEmpty())
+            return true;
+        writeError(failure);
+        return false;
+    }
+
+    const RunOptions &m_options;
+    const ExportWriter m_writer;
+    StandardOutput &m_output;
+    OutputNames m_names;
+    qsizetype m_written = 0;
+};
+
+} // namespace
+
+int runExport(const QStringList &arguments, const RunOptions &options, StandardOutput &output)
+{
+    return Run(options, output).run(arguments);
+}
