@@ -10,8 +10,13 @@
 #include <QElapsedTimer>
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QThread>
+#include <QThreadPool>
 
+#include <algorithm>
+#include <atomic>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -97,6 +102,73 @@ FileFindings SearchNoteFile(const QString &path, const NoteMatcher &matcher,
     return findings;
 }
 
+namespace {
+
+// Files are searched in runs of a few, claimed in order by whichever thread is free.
+constexpr qsizetype FilesPerClaim = 16;
+
+// The threads that help a folder search, apart from Qt's global pool, which the search itself
+// and the folder listings use.
+QThreadPool &helperPool()
+{
+    static QThreadPool pool;
+    return pool;
+}
+
+// What the threads of one search share: the files, and each one's findings once it is searched.
+class SharedWalk
+{
+public:
+    explicit SharedWalk(const QStringList &files, const NoteMatcher &matcher,
+                        const SearchOptions &options)
+        : m_files(files), m_matcher(matcher), m_options(options), m_slots(files.size())
+    {
+    }
+
+    // Searches the next unclaimed run of files; false once none is left or the walk stops.
+    bool searchNextRun()
+    {
+        const qsizetype first = m_next.fetch_add(FilesPerClaim);
+        if (first >= m_files.size())
+            return false;
+        const qsizetype end = std::min(m_files.size(), first + FilesPerClaim);
+        for (qsizetype i = first; i < end; ++i) {
+            if (!m_stopped.load(std::memory_order_relaxed))
+                m_slots[i].found = SearchNoteFile(m_files[i], m_matcher, m_options);
+            m_slots[i].done.store(true, std::memory_order_release);
+            m_slots[i].done.notify_one();
+        }
+        return !m_stopped.load(std::memory_order_relaxed);
+    }
+
+    // The findings of file `index`, once searched: helping with the search while they are not.
+    FileFindings take(qsizetype index)
+    {
+        while (!m_slots[index].done.load(std::memory_order_acquire)) {
+            if (!searchNextRun())
+                m_slots[index].done.wait(false, std::memory_order_acquire);
+        }
+        return std::move(m_slots[index].found);
+    }
+
+    void stop() { m_stopped.store(true, std::memory_order_relaxed); }
+
+private:
+    struct Slot
+    {
+        FileFindings found;
+        std::atomic<bool> done{false};
+    };
+    const QStringList &m_files;
+    const NoteMatcher &m_matcher;
+    const SearchOptions &m_options;
+    std::vector<Slot> m_slots;
+    std::atomic<qsizetype> m_next{0};
+    std::atomic<bool> m_stopped{false};
+};
+
+} // namespace
+
 void SearchFolder(const QString &folder, const std::optional<QStringList> &notes,
                   const NoteMatcher &matcher, const SearchOptions &options,
                   const std::function<bool()> &cancelled,
@@ -117,6 +189,18 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
         }
     }
 
+    // Reading and parsing the notes takes the time: other cores help, and the findings are
+    // reported here, in the folder's order.
+    SharedWalk walk(files, matcher, options);
+    QList<QFuture<void>> helpers;
+    const int helperCount = std::max(1, QThread::idealThreadCount()) - 1;
+    helperPool().setMaxThreadCount(std::max(1, helperCount));
+    for (int i = 0; i < helperCount && files.size() > FilesPerClaim; ++i)
+        helpers.append(QtConcurrent::run(&helperPool(), [&walk] {
+            while (walk.searchNextRun()) {
+            }
+        }));
+
     SearchBatch batch;
     batch.total = files.size();
     bool reportedHit = false;
@@ -127,10 +211,13 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
         batch = SearchBatch();
         sinceReport.restart();
     };
-    for (const QString &path : std::as_const(files)) {
-        if (cancelled())
-            return;
-        FileFindings found = SearchNoteFile(path, matcher, options);
+    bool stopped = false;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (cancelled()) {
+            stopped = true;
+            break;
+        }
+        FileFindings found = walk.take(i);
         ++batch.searched;
         if (!found.readable)
             ++batch.skipped;
@@ -142,7 +229,10 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
             flush();
         }
     }
-    if (!cancelled())
+    walk.stop();
+    for (QFuture<void> &helper : helpers)
+        helper.waitForFinished();
+    if (!stopped && !cancelled())
         flush();
 }
 
