@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -52,6 +53,7 @@ private slots:
     void accessibleNames_data();
     void accessibleNames();
     void qtTextsInRussian();
+    void settingFromTheKeyboard();
     void lenientSetting_data();
     void lenientSetting();
     void otherLayoutHint_data();
@@ -144,6 +146,23 @@ void TestGrowing::qtTextsInRussian()
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
     QVERIFY(box.button(QMessageBox::Retry)->text().contains(u"Повтор"));
     QLocale::setDefault(QLocale::system());
+}
+
+// Alt opens the menu bar; the arrows and Enter reach the new setting.
+void TestGrowing::settingFromTheKeyboard()
+{
+    const auto window = AppFixture::showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window->txtBody, Qt::Key_Alt, Qt::AltModifier);
+    QTRY_VERIFY(window->menuBar()->activeAction() != nullptr);
+    // As the window system would: to the open menu, else to the menu bar.
+    const auto press = [&](Qt::Key key) {
+        QWidget *popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup != nullptr ? popup : window->menuBar(), key);
+    };
+    for (const auto key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+        press(key);
+    QTRY_VERIFY(window->LenientLayouts);
 }
 
 void TestGrowing::lenientSetting_data()
