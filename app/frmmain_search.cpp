@@ -19,9 +19,11 @@ const QString SearchPlacementName = QStringLiteral("Search window placement");
 
 } // namespace
 
+// The shown note's folder; after a load that failed, the folder being stepped through, as the
+// next step goes on there; before any load, the open dialog's.
 QString frmMain::searchFolder() const
 {
-    if (m_view.title != NoteView::emptyTitle() && !m_lastTried.isEmpty())
+    if (!m_lastTried.isEmpty())
         return QFileInfo(m_lastTried).absolutePath();
     const QString remembered = rememberedFolder();
     return remembered.isEmpty() ? QDir::homePath() : QDir(remembered).absolutePath();

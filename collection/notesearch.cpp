@@ -11,7 +11,6 @@
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QThread>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
@@ -107,14 +106,6 @@ namespace {
 // Files are searched in runs of a few, claimed in order by whichever thread is free.
 constexpr qsizetype FilesPerClaim = 16;
 
-// The threads that help a folder search, apart from Qt's global pool, which the search itself
-// and the folder listings use.
-QThreadPool &helperPool()
-{
-    static QThreadPool pool;
-    return pool;
-}
-
 // What the threads of one search share: the files, and each one's findings once it is searched.
 class SharedWalk
 {
@@ -193,10 +184,11 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
     // reported here, in the folder's order.
     SharedWalk walk(files, matcher, options);
     QList<QFuture<void>> helpers;
+    // Helpers that Qt's pool cannot start at once are started by waitForFinished below, where
+    // they find nothing left to do.
     const int helperCount = std::max(1, QThread::idealThreadCount()) - 1;
-    helperPool().setMaxThreadCount(std::max(1, helperCount));
     for (int i = 0; i < helperCount && files.size() > FilesPerClaim; ++i)
-        helpers.append(QtConcurrent::run(&helperPool(), [&walk] {
+        helpers.append(QtConcurrent::run([&walk] {
             while (walk.searchNextRun()) {
             }
         }));

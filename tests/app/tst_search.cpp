@@ -6,6 +6,7 @@
 #include "frmsearch.h"
 #include "modalanswerer.h"
 #include "notefolderfixture.h"
+#include "parsenote.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -64,6 +66,7 @@ private slots:
     void closingStops();
     void folderWithoutNoteShown();
     void keyboard();
+    void hundredThousandFiles();
 
 private:
     AppFixture m_fixture;
@@ -263,6 +266,36 @@ void TestSearch::keyboard()
     QTest::keyClick(search->lstResults, Qt::Key_Escape);
     QVERIFY(!search->isVisible());
     QVERIFY(window->isVisible());
+}
+
+// A folder of 100,000 files, nearly all of them no notes: the window goes on handling events
+// while the folder is listed and searched, and stepping and finding both come to the right end.
+void TestSearch::hundredThousandFiles()
+{
+    constexpr int Files = 100000;
+    const NoteFolderFixture folder;
+    for (int i = 1; i <= Files; ++i)
+        folder.add(QStringLiteral("memo%1.vnt").arg(i), FolderEntry::Note,
+                   i % 10000 == 0 ? escapedNote(QStringLiteral("код")) : QByteArray());
+    ModalAnswerer answerer;
+    answerer.queue(ModalAnswerer::click(QMessageBox::Ok));
+    const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo10000.vnt"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [memo10000.vnt]"));
+    window->mnuFile[1]->trigger();
+    // The next file, memo10001.vnt, is empty: the usual box.
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.seen.size(), 1, 60000);
+    QCOMPARE(answerer.seen[0].text, beginMarkerMissingMessage());
+
+    window->FindInNotes();
+    frmSearch *search = window->searchWindow();
+    type(search->txtQuery, QStringLiteral("код"));
+    bool handledWhileSearching = false;
+    QTimer::singleShot(0, search, [&] { handledWhileSearching = search->isSearching(); });
+    QTRY_VERIFY_WITH_TIMEOUT(!search->isSearching(), 120000);
+    QVERIFY(handledWhileSearching);
+    QCOMPARE(search->results().rowCount(), 10);
+    QCOMPARE(search->searched(), Files);
+    QCOMPARE(search->skipped(), Files - 10);
 }
 
 QTEST_MAIN(TestSearch)
