@@ -29,6 +29,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -72,9 +73,11 @@ void ready(QWidget *window)
 class PaintWatch : public QObject
 {
 public:
-    PaintWatch(QWidget *widget, std::function<void()> after)
-        : QObject(widget), m_widget(widget), m_after(std::move(after))
+    PaintWatch(QWidget *widget, std::function<void()> after) : QObject(widget), m_widget(widget)
     {
+        m_next.setSingleShot(true);
+        m_next.setInterval(0);
+        connect(&m_next, &QTimer::timeout, this, std::move(after));
         widget->installEventFilter(this);
     }
     void arm() { m_armed = true; }
@@ -84,14 +87,14 @@ protected:
     {
         if (m_armed && watched == m_widget && event->type() == QEvent::Paint) {
             m_armed = false;
-            QTimer::singleShot(0, this, m_after);
+            m_next.start();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     QWidget *m_widget;
-    std::function<void()> m_after;
+    QTimer m_next;
     bool m_armed = false;
 };
 
@@ -126,32 +129,44 @@ private:
     quint64 m_last = 0;
 };
 
+// What a run measures, shared by the probes that take part in it.
+struct Run
+{
+    QElapsedTimer clock;
+    qint64 keyNs = -1;
+    int steps = 0;
+    double firstMs = -1;
+    double lateMs = 0;
+    qint64 lastTickNs = 0;
+    long baseKb = 0;
+    bool warm = false;
+
+    [[nodiscard]] double msSinceKey() const { return msSince(clock, keyNs); }
+};
+
 void benchStep(frmMain *window, const QString &folder, int steps)
 {
     window->LoadNoteFile(folder + QStringLiteral("/memo1.vnt"));
-    auto *clock = new QElapsedTimer;
-    clock->start();
-    auto *done = new int(0);
-    auto *startNs = new qint64(0);
-    auto *title = new QString(window->windowTitle());
-    auto *painted = new PaintWatch(window->txtBody->viewport(), [=] {
-        std::printf("step %.3f\n", msSince(*clock, *startNs));
+    const auto run = std::make_shared<Run>();
+    run->clock.start();
+    auto *painted = new PaintWatch(window->txtBody->viewport(), [run, steps] {
+        std::printf("step %.3f\n", run->msSinceKey());
         std::fflush(stdout);
-        if (++*done == steps)
+        if (++run->steps == steps)
             QCoreApplication::exit(0);
     });
     new KeyWatch(
         [](const QKeyEvent &key) {
             return key.key() == Qt::Key_PageDown && key.modifiers() == Qt::ControlModifier;
         },
-        [=] {
-            *startNs = clock->nsecsElapsed();
+        [run, painted] {
+            run->keyNs = run->clock.nsecsElapsed();
             painted->arm();
         });
     // Ready once the folder's list is in hand, as it is a moment after any note is shown.
     auto *wait = new QTimer(window);
-    QObject::connect(wait, &QTimer::timeout, window, [=] {
-        if (window->folderNotes().hasList() && window->windowTitle() == *title) {
+    QObject::connect(wait, &QTimer::timeout, window, [window, wait] {
+        if (window->folderNotes().hasList()) {
             wait->stop();
             ready(window);
         }
@@ -166,62 +181,56 @@ void benchFind(frmMain *window, const QString &folder, const QString &query)
     frmSearch *search = window->searchWindow();
     // A search that finds nothing reads every note once, so that the cache is warm.
     search->txtQuery->setText(QStringLiteral("\u2400"));
-
-    auto *clock = new QElapsedTimer;
-    clock->start();
-    auto *keyNs = new qint64(-1);
-    auto *firstMs = new double(-1);
-    auto *lateMs = new double(0);
-    auto *baseKb = new long(0);
-    auto *lastTickNs = new qint64(0);
-    auto *warm = new bool(false);
+    const auto run = std::make_shared<Run>();
+    run->clock.start();
 
     // The user-interface thread's lateness: how much later than asked a short timer fires.
     auto *ticker = new QTimer(search);
     ticker->setTimerType(Qt::PreciseTimer);
     ticker->setInterval(TimerMs);
-    QObject::connect(ticker, &QTimer::timeout, search, [=] {
-        const qint64 now = clock->nsecsElapsed();
-        if (*lastTickNs > 0)
-            *lateMs = std::max(*lateMs, double(now - *lastTickNs) / 1e6 - TimerMs);
-        *lastTickNs = now;
+    QObject::connect(ticker, &QTimer::timeout, search, [run] {
+        const qint64 now = run->clock.nsecsElapsed();
+        if (run->lastTickNs > 0)
+            run->lateMs = std::max(run->lateMs, double(now - run->lastTickNs) / 1e6 - TimerMs);
+        run->lastTickNs = now;
     });
 
     const auto complete = [search, query] {
         return search->txtQuery->text() == query;
     };
-    auto *allPainted = new PaintWatch(search->lstResults->viewport(), [=] {
-        const double allMs = msSince(*clock, *keyNs);
+    auto *allPainted = new PaintWatch(search->lstResults->viewport(), [run, search] {
         const long peak = statusKilobytes("VmHWM:");
-        std::printf("find first %.3f all %.3f results %d late %.3f added %ld\n", *firstMs, allMs,
-                    search->results().rowCount(), *lateMs, peak - *baseKb);
+        std::printf("find first %.3f all %.3f results %d late %.3f added %ld\n", run->firstMs,
+                    run->msSinceKey(), search->results().rowCount(), run->lateMs,
+                    peak - run->baseKb);
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });
     auto *firstPainted =
-        new PaintWatch(search->lstResults->viewport(), [=] { *firstMs = msSince(*clock, *keyNs); });
-    QObject::connect(&search->results(), &QAbstractItemModel::rowsInserted, search, [=] {
-        if (complete() && *firstMs < 0)
-            firstPainted->arm();
-    });
+        new PaintWatch(search->lstResults->viewport(), [run] { run->firstMs = run->msSinceKey(); });
+    QObject::connect(&search->results(), &QAbstractItemModel::rowsInserted, search,
+                     [run, complete, firstPainted] {
+                         if (complete() && run->firstMs < 0)
+                             firstPainted->arm();
+                     });
     QObject::connect(search, &frmSearch::searchFinished, search, [=] {
-        if (*warm) {
+        if (run->warm) {
             if (complete()) {
                 allPainted->arm();
                 search->lstResults->viewport()->update();
             }
             return;
         }
-        *warm = true;
+        run->warm = true;
         search->txtQuery->clear();
         // What the window holds before the user types: the search adds to it.
-        *baseKb = statusKilobytes("VmRSS:");
+        run->baseKb = statusKilobytes("VmRSS:");
         resetPeakMemory();
         // Timed from the keystroke that completes the query; each one before it started a
         // search that the next one cancelled.
         new KeyWatch([search](const QKeyEvent &) { return search->txtQuery->hasFocus(); },
-                     [=] {
-                         *keyNs = clock->nsecsElapsed();
+                     [run, ticker] {
+                         run->keyNs = run->clock.nsecsElapsed();
                          if (!ticker->isActive())
                              ticker->start();
                      });
@@ -248,11 +257,14 @@ int main(int argc, char *argv[])
             benchStep(window, arguments[1], arguments[2].toInt());
         else
             benchFind(window, arguments[1], arguments[2]);
-        QTimer::singleShot(GiveUpMs, [] {
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        QObject::connect(&giveUp, &QTimer::timeout, [] {
             std::printf("timeout\n");
             std::fflush(stdout);
             QCoreApplication::exit(1);
         });
+        giveUp.start(GiveUpMs);
         const int status = QApplication::exec();
         EndMain();
         return status;
