@@ -93,18 +93,9 @@ void TestSearch::resultsAndCounts()
     QFETCH(bool, lenient);
     QFETCH(QStringList, files);
     const NoteFolderFixture folder;
-    folder.add("memo10.vnt", FolderEntry::Note, escapedNote("ключ под ковриком"));
-    folder.add("memo2.vnt", FolderEntry::Note, escapedNote("купить хлеб"));
-    folder.add("memo1.vnt", FolderEntry::Note, escapedNote("Ключ от подвала"));
-    folder.add("alias.vnt", FolderEntry::LinkToFirstNote);
-    folder.add("new\nline.vnt", FolderEntry::Note, escapedNote("ключи"));
-    folder.add(u"caf\xDCE9.VNT"_qs, FolderEntry::Note, escapedNote("КЛЮЧ"));
+    folder.addPhoneFolder();
     folder.add("other.vnt", FolderEntry::Note, plainBodyNote("\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87"));
     folder.add("several.vnt", FolderEntry::Note, notesInOneFile({"хлеб", "ключ"}));
-    folder.add("garbage.vnt", FolderEntry::Garbage);
-    folder.add("pipe.vnt", FolderEntry::Fifo);
-    folder.add("x.vnt", FolderEntry::Directory);
-    folder.add("zero.vnt", FolderEntry::LinkToDevZero);
 
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo2.vnt"));
     if (lenient)

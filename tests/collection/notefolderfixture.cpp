@@ -108,3 +108,20 @@ QString NoteFolderFixture::add(const QString &name, FolderEntry kind,
     }
     return path;
 }
+
+void NoteFolderFixture::addPhoneFolder() const
+{
+    add(QStringLiteral("memo10.vnt"), FolderEntry::Note,
+        escapedNote(QStringLiteral("ключ под ковриком")));
+    add(QStringLiteral("memo2.vnt"), FolderEntry::Note, escapedNote(QStringLiteral("купить хлеб")));
+    add(QStringLiteral("memo1.vnt"), FolderEntry::Note,
+        escapedNote(QStringLiteral("Ключ от подвала")));
+    add(QStringLiteral("alias.vnt"), FolderEntry::LinkToFirstNote);
+    add(QStringLiteral("new\nline.vnt"), FolderEntry::Note, escapedNote(QStringLiteral("ключи")));
+    add(u"caf\xDCE9.VNT"_qs, FolderEntry::Note, escapedNote(QStringLiteral("КЛЮЧ")));
+    add(QStringLiteral("notes.txt"), FolderEntry::Note, escapedNote(QStringLiteral("ключ")));
+    add(QStringLiteral("garbage.vnt"), FolderEntry::Garbage);
+    add(QStringLiteral("pipe.vnt"), FolderEntry::Fifo);
+    add(QStringLiteral("x.vnt"), FolderEntry::Directory);
+    add(QStringLiteral("zero.vnt"), FolderEntry::LinkToDevZero);
+}

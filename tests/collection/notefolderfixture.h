@@ -43,6 +43,12 @@ public:
     QString add(const QString &name, FolderEntry kind = FolderEntry::Note,
                 const QByteArray &content = {}) const;
 
+    // A phone's memo folder with strangers in it. Notes that hold "ключ" in some letter case:
+    // memo1.vnt, memo10.vnt, alias.vnt (a link to memo1), "new\nline.vnt" and "caf\xE9.VNT" (a
+    // Latin-1 name); memo2.vnt holds none. Files that are no notes: garbage.vnt, pipe.vnt (a FIFO),
+    // zero.vnt (a link to /dev/zero). Left out of any walk: notes.txt and the folder x.vnt.
+    void addPhoneFolder() const;
+
 private:
     QTemporaryDir m_dir;
 };

@@ -222,18 +222,8 @@ void TestNoteSearch::hostileFolder()
 {
     QFETCH(bool, lenient);
     const NoteFolderFixture folder;
-    folder.add("memo10.vnt", FolderEntry::Note, escapedNote("ключ под ковриком"));
-    folder.add("memo2.vnt", FolderEntry::Note, escapedNote("купить хлеб"));
-    folder.add("memo1.vnt", FolderEntry::Note, escapedNote("Ключ от подвала"));
-    folder.add("alias.vnt", FolderEntry::LinkToFirstNote);
-    folder.add("new\nline.vnt", FolderEntry::Note, escapedNote("ключи"));
-    folder.add(u"caf\xDCE9.VNT"_qs, FolderEntry::Note, escapedNote("КЛЮЧ"));
-    folder.add("notes.txt", FolderEntry::Note, escapedNote("ключ"));
-    folder.add("garbage.vnt", FolderEntry::Garbage);
+    folder.addPhoneFolder();
     folder.add("huge.vnt", FolderEntry::LargeBinary);
-    folder.add("pipe.vnt", FolderEntry::Fifo);
-    folder.add("x.vnt", FolderEntry::Directory);
-    folder.add("zero.vnt", FolderEntry::LinkToDevZero);
     const QByteArray before = folderState(folder.path());
 
     const Collected found = searchFolder(folder.path(), QStringLiteral("ключ"), lenient);
