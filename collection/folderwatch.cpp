@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "folderwatch.h"
 
+#include "backgroundwork.h"
+
 #include "qverror.h"
 #include "qvfilename.h"
 
@@ -97,8 +99,10 @@ void NoteFolderList::refresh()
     m_changesAtStart = m_changes;
     // Each listing sorts with a collator of its own: one collator is not to be shared between
     // threads.
-    m_listing.setFuture(
-        QtConcurrent::run([folder = m_folder] { return list(folder, NaturalOrder()); }));
+    m_listing.setFuture(QtConcurrent::run(&BackgroundPool(), [folder = m_folder] {
+        LowerThreadPriority();
+        return list(folder, NaturalOrder());
+    }));
 }
 
 void NoteFolderList::takeListing()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "notesearch.h"
 
+#include "backgroundwork.h"
 #include "lenientreader.h"
 #include "notefolder.h"
 #include "parsenote.h"
@@ -184,11 +185,12 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
     // reported here, in the folder's order.
     SharedWalk walk(files, matcher, options);
     QList<QFuture<void>> helpers;
-    // Helpers that Qt's pool cannot start at once are started by waitForFinished below, where
+    // Helpers that the pool cannot start at once are started by waitForFinished below, where
     // they find nothing left to do.
     const int helperCount = std::max(1, QThread::idealThreadCount()) - 1;
     for (int i = 0; i < helperCount && files.size() > FilesPerClaim; ++i)
-        helpers.append(QtConcurrent::run([&walk] {
+        helpers.append(QtConcurrent::run(&BackgroundPool(), [&walk] {
+            LowerThreadPriority();
             while (walk.searchNextRun()) {
             }
         }));
@@ -232,10 +234,12 @@ QFuture<SearchBatch> StartFolderSearch(const QString &folder,
                                        const std::optional<QStringList> &notes,
                                        const QString &query, const SearchOptions &options)
 {
-    return QtConcurrent::run([folder, notes, query, options](QPromise<SearchBatch> &promise) {
-        const NoteMatcher matcher(query);
-        SearchFolder(
-            folder, notes, matcher, options, [&promise] { return promise.isCanceled(); },
-            [&promise](SearchBatch &&batch) { promise.addResult(std::move(batch)); });
-    });
+    return QtConcurrent::run(
+        &BackgroundPool(), [folder, notes, query, options](QPromise<SearchBatch> &promise) {
+            LowerThreadPriority();
+            const NoteMatcher matcher(query);
+            SearchFolder(
+                folder, notes, matcher, options, [&promise] { return promise.isCanceled(); },
+                [&promise](SearchBatch &&batch) { promise.addResult(std::move(batch)); });
+        });
 }

@@ -65,8 +65,8 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
                   const std::function<bool()> &cancelled,
                   const std::function<void(SearchBatch &&)> &report);
 
-// The same, on a thread of Qt's pool: its batches are the future's results, in order, and
-// cancelling the future stops it.
+// The same, on a thread of the background pool: its batches are the future's results, in order,
+// and cancelling the future stops it.
 QFuture<SearchBatch> StartFolderSearch(const QString &folder,
                                        const std::optional<QStringList> &notes,
                                        const QString &query, const SearchOptions &options);
