@@ -4,7 +4,9 @@
 
 #include "appfixture.h"
 #include "frmsearch.h"
+#include "hostileinputs.h"
 #include "modalanswerer.h"
+#include "notefolder.h"
 #include "notefolderfixture.h"
 #include "parsenote.h"
 
@@ -96,6 +98,11 @@ void TestSearch::resultsAndCounts()
     folder.addPhoneFolder();
     folder.add("other.vnt", FolderEntry::Note, plainBodyNote("\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87"));
     folder.add("several.vnt", FolderEntry::Note, notesInOneFile({"хлеб", "ключ"}));
+    folder.add("huge.vnt", FolderEntry::LargeBinary);
+    QList<FileState> before;
+    const QStringList entries = listFolder(folder.path()).notes;
+    for (const QString &entry : entries)
+        before += FileState::of(entry);
 
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo2.vnt"));
     if (lenient)
@@ -106,18 +113,21 @@ void TestSearch::resultsAndCounts()
     QVERIFY(search->isVisible());
     QCOMPARE(search->folder(), folder.path());
     QCOMPARE(column(*search, SearchResultsModel::FileColumn), files);
-    QCOMPARE(search->total(), 11);
-    QCOMPARE(search->searched(), 11);
-    QCOMPARE(search->skipped(), 3); // garbage, pipe, zero
+    QCOMPARE(search->total(), 12);
+    QCOMPARE(search->searched(), 12);
+    QCOMPARE(search->skipped(), 4); // garbage, huge, pipe, zero
     QVERIFY2(
         search->lblStatus->text().contains(QStringLiteral("Найдено заметок: %1").arg(files.size())),
         qPrintable(search->lblStatus->text()));
-    QVERIFY(search->lblStatus->text().contains(u"Пропущено: 3"));
+    QVERIFY(search->lblStatus->text().contains(u"Пропущено: 4"));
     // The date as the window shows it.
     QCOMPARE(column(*search, SearchResultsModel::ModifiedColumn).first(),
              window->txtDateModified->text());
     QCOMPARE(column(*search, SearchResultsModel::ExcerptColumn).at(2),
              QStringLiteral("Ключ от подвала"));
+    // Nothing was written to any of them.
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        QCOMPARE(FileState::of(entries[i]), before[i]);
 }
 
 void TestSearch::showsAndSelects_data()
