@@ -196,9 +196,13 @@ void TestSearch::newKeystrokeStartsAnew()
             QStringLiteral("memo%1.vnt").arg(i), FolderEntry::Note,
             escapedNote(i % 3 == 0 ? QStringLiteral("код %1").arg(i) : QStringLiteral("кот")));
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo1.vnt"));
-    window->FindInNotes();
-    frmSearch *search = window->searchWindow();
-    type(search->txtQuery, QStringLiteral("код"));
+    frmSearch *search = find(*window, QStringLiteral("ко"));
+    QCOMPARE(search->results().rowCount(), 600);
+    // One keystroke after the search has ended, two while one is under way.
+    type(search->txtQuery, QStringLiteral("т"));
+    QTest::qWait(1);
+    search->txtQuery->backspace();
+    type(search->txtQuery, QStringLiteral("д"));
     QTRY_VERIFY(!search->isSearching());
     const QStringList files = column(*search, SearchResultsModel::FileColumn);
     QCOMPARE(files.size(), 200);
