@@ -13,10 +13,11 @@
 namespace {
 
 // The window's default size, in average characters and lines of its font.
-constexpr int DefaultColumns = 90;
+constexpr int DefaultColumns = 110;
 constexpr int DefaultLines = 26;
 constexpr int FileColumnCharacters = 22;
-constexpr int DateColumnCharacters = 30;
+// About as wide as a long date is written: the column is sized to hold one.
+const QString LongDateSample = QStringLiteral("четверг, 30 сентября 2013 г., 00:00:00");
 
 bool sameOptions(const SearchOptions &a, const SearchOptions &b)
 {
@@ -60,7 +61,8 @@ frmSearch::frmSearch(QWidget *owner) : QDialog(owner)
     lstResults->header()->resizeSection(SearchResultsModel::FileColumn,
                                         FileColumnCharacters * character);
     lstResults->header()->resizeSection(SearchResultsModel::ModifiedColumn,
-                                        DateColumnCharacters * character);
+                                        fontMetrics().horizontalAdvance(LongDateSample) +
+                                            2 * character);
     lstResults->header()->setStretchLastSection(true);
     lblResults->setBuddy(lstResults);
 
