@@ -60,6 +60,9 @@ void TestStepping::orderAndEnds_data()
     QTest::newRow("any case, other files left out")
         << QStringList{"Заметка.VNT", "арбуз.vnt", "ёж.Vnt", "readme.txt"}
         << QStringList{"арбуз.vnt", "ёж.Vnt", "Заметка.VNT"};
+    QTest::newRow("a newline in a name, a Latin-1 name")
+        << QStringList{u"memo\xDCE9.vnt"_qs, "memo\n2.vnt", "memo1.vnt"}
+        << QStringList{"memo1.vnt", "memo\n2.vnt", u"memo\xDCE9.vnt"_qs};
 }
 
 // Forward by the key, back by the mouse's button; at either end the item is disabled and
@@ -70,15 +73,15 @@ void TestStepping::orderAndEnds()
     QFETCH(QStringList, order);
     const NoteFolderFixture folder;
     for (const QString &name : names)
-        folder.add(name, FolderEntry::Note, escapedNote(name));
+        folder.add(name, FolderEntry::Note, escapedNote(QString::number(order.indexOf(name))));
     const auto window = AppFixture::showWindow(folder.path() + u'/' + order.first());
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QTRY_VERIFY(!window->mnuFile[2]->isEnabled());
-    for (const QString &name : order.mid(1)) {
+    for (qsizetype i = 1; i < order.size(); ++i) {
         QVERIFY(window->mnuFile[1]->isEnabled());
         pressNext(*window);
-        QTRY_COMPARE(window->windowTitle(), titleOf(name));
-        QCOMPARE(window->txtBody->toPlainText(), name);
+        QTRY_COMPARE(window->windowTitle(), titleOf(order[i]));
+        QCOMPARE(window->txtBody->toPlainText(), QString::number(i));
     }
     QTRY_VERIFY(!window->mnuFile[1]->isEnabled());
     pressNext(*window);
