@@ -3,6 +3,7 @@
 
 #include "aboutbox.h"
 #include "appinfo.h"
+#include "designedlayout.h"
 #include "longrunlayout.h"
 #include "qvcommandline.h"
 #include "qvmenujustify.h"
@@ -14,11 +15,13 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -63,11 +66,17 @@ frmMain::frmMain(QWidget *parent)
     setAcceptDrops(true);
     createControls();
     createMenus();
+    createStepping();
 
     m_dropLoad = new QTimer(this);
     m_dropLoad->setSingleShot(true);
     m_dropLoad->setInterval(0);
-    connect(m_dropLoad, &QTimer::timeout, this, [this] { LoadNoteFile(m_droppedFile); });
+    connect(m_dropLoad, &QTimer::timeout, this, [this] {
+        if (QFileInfo(m_droppedFile).isDir())
+            OpenFolder(m_droppedFile);
+        else
+            LoadNoteFile(m_droppedFile);
+    });
 
     tmrDoIt = new QTimer(this);
     tmrDoIt->setInterval(1);
@@ -82,38 +91,49 @@ frmMain::frmMain(QWidget *parent)
 void frmMain::createControls()
 {
     auto *client = new QWidget(this);
-    client->setFixedSize(twips(DesignedPlace.width), twips(DesignedPlace.height));
+    // Designed for one size, which is also the smallest; a larger window stretches the fields.
+    auto *layout =
+        new DesignedLayout(QSize(twips(DesignedPlace.width), twips(DesignedPlace.height)), client);
     setCentralWidget(client);
+    client->installEventFilter(this);
 
     // The fields stand on the window's own colour, not on that of an input field.
     QPalette fieldPalette = palette();
     fieldPalette.setColor(QPalette::Base, fieldPalette.color(QPalette::Window));
 
-    const auto place = [this](QWidget *control, const Box &box) {
-        control->setGeometry(twips(box.left), twips(box.top), twips(box.width), twips(box.height));
+    const auto place = [this, layout](QWidget *control, const Box &box, int stretch) {
+        layout->addWidget(
+            control, QRect(twips(box.left), twips(box.top), twips(box.width), twips(box.height)),
+            stretch);
     };
-    const auto makeLine = [&](const Box &box) {
+    const auto makeLine = [&](const Box &box, const QString &name) {
         auto *field = new QLineEdit(client);
         field->setReadOnly(true);
         field->setPalette(fieldPalette);
         field->setAcceptDrops(false);
-        place(field, box);
+        field->setAccessibleName(name);
+        place(field, box, DesignedLayout::Width);
         field->installEventFilter(this);
         return field;
     };
     const auto makeLabel = [&](int index, const QString &caption, const Box &field) {
         auto *label = new QLabel(caption, client);
-        label->move(twips(LabelLeft), twips(field.top + LabelDrop));
+        place(label, {LabelLeft, field.top + LabelDrop, 0, 0}, DesignedLayout::Fixed);
         label->adjustSize();
+        label->installEventFilter(this);
         lblTag.at(index) = label;
     };
 
     makeLabel(0, QStringLiteral("Версия:"), VersionField);
-    txtVersion = makeLine(VersionField);
+    txtVersion = makeLine(VersionField, QStringLiteral("Версия"));
     makeLabel(1, QStringLiteral("Создан:"), CreatedField);
-    txtDateCreated = makeLine(CreatedField);
+    txtDateCreated = makeLine(CreatedField, QStringLiteral("Создан"));
     makeLabel(2, QStringLiteral("Изменён:"), ModifiedField);
-    txtDateModified = makeLine(ModifiedField);
+    txtDateModified = makeLine(ModifiedField, QStringLiteral("Изменён"));
+    // A screen reader names each field by its caption.
+    lblTag[0]->setBuddy(txtVersion);
+    lblTag[1]->setBuddy(txtDateCreated);
+    lblTag[2]->setBuddy(txtDateModified);
 
     txtBody = new QPlainTextEdit(client);
     // A long line without blanks is laid out in linear time.
@@ -127,8 +147,10 @@ void frmMain::createControls()
     txtBody->setPalette(fieldPalette);
     txtBody->setAcceptDrops(false);
     txtBody->viewport()->setAcceptDrops(false);
-    place(txtBody, BodyField);
+    txtBody->setAccessibleName(QStringLiteral("Текст заметки"));
+    place(txtBody, BodyField, DesignedLayout::Width | DesignedLayout::Height);
     txtBody->installEventFilter(this);
+    txtBody->viewport()->installEventFilter(this);
 
     setTabOrder(txtVersion, txtDateCreated);
     setTabOrder(txtDateCreated, txtDateModified);
@@ -151,6 +173,12 @@ void frmMain::createMenus()
     mnuMain.insert(0, bar->addMenu(QStringLiteral("Файл")));
     addItem(mnuMain[0], mnuFile, 0, QStringLiteral("Открыть..."), QKeySequence(Qt::Key_F3),
             &frmMain::mnuFile_Click);
+    addItem(mnuMain[0], mnuFile, 1, QStringLiteral("Следующая заметка"),
+            QKeySequence(Qt::CTRL | Qt::Key_PageDown), &frmMain::mnuFile_Click);
+    addItem(mnuMain[0], mnuFile, 2, QStringLiteral("Предыдущая заметка"),
+            QKeySequence(Qt::CTRL | Qt::Key_PageUp), &frmMain::mnuFile_Click);
+    addItem(mnuMain[0], mnuFile, 3, QStringLiteral("Найти в заметках..."),
+            QKeySequence(Qt::CTRL | Qt::Key_F), &frmMain::mnuFile_Click);
     addItem(mnuMain[0], mnuFile, 4, QStringLiteral("Экспорт..."),
             QKeySequence(Qt::CTRL | Qt::Key_S), &frmMain::mnuFile_Click);
     mnuFile.insert(98, mnuMain[0]->addSeparator());
@@ -161,6 +189,9 @@ void frmMain::createMenus()
     addItem(mnuMain[1], mnuSettings, 0, QStringLiteral("Короткая дата"), QKeySequence(),
             &frmMain::mnuSettings_Click);
     mnuSettings[0]->setCheckable(true);
+    addItem(mnuMain[1], mnuSettings, 1, QStringLiteral("Все форматы заметок"), QKeySequence(),
+            &frmMain::mnuSettings_Click);
+    mnuSettings[1]->setCheckable(true);
 
     mnuMain.insert(99, bar->addMenu(QStringLiteral("Справка")));
     addItem(mnuMain[99], mnuHelp, 0, QStringLiteral("Содержание..."), QKeySequence(Qt::Key_F1),
@@ -230,6 +261,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         Form_KeyDown(key->key(), shiftMask(key->modifiers()));
     }
+    // The mouse's back and forward buttons step as the File menu's items do, when they can.
+    if (event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+        if (button == Qt::BackButton || button == Qt::ForwardButton) {
+            mnuFile[button == Qt::BackButton ? 2 : 1]->trigger();
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -244,6 +283,15 @@ void frmMain::mnuFile_Click(int index)
     switch (index) {
     case 0:
         OpenWithDialog();
+        break;
+    case 1:
+        StepNote(1);
+        break;
+    case 2:
+        StepNote(-1);
+        break;
+    case 3:
+        FindInNotes();
         break;
     case 4:
         ExportShownNote();
@@ -272,7 +320,8 @@ void frmMain::mnuHelp_Click(int index)
     }
 }
 
-// One file dropped on the window is loaded as if opened; the open dialog's directory stays.
+// One file dropped on the window is loaded as if opened, one folder shows its first note; the open
+// dialog's directory stays.
 void frmMain::dragEnterEvent(QDragEnterEvent *event)
 {
     if (!droppedFile(event->mimeData()).isEmpty())

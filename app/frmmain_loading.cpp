@@ -4,6 +4,7 @@
 #include "appinfo.h"
 #include "boxmessagesink.h"
 #include "errorbox.h"
+#include "folderwatch.h"
 #include "frmmain.h"
 #include "longrunlayout.h"
 #include "messagebox.h"
@@ -12,10 +13,12 @@
 #include "qvattempt.h"
 #include "qverror.h"
 #include "qvtext.h"
+#include "readfailure.h"
 #include "settingsstore.h"
 #include "textfilereader.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -64,13 +67,28 @@ void frmMain::OpenWithDialog()
     LoadNoteFile(dialog.FileName());
 }
 
+QString frmMain::rememberedFolder()
+{
+    return SettingsStore()
+        .ReadValue(OpenSection, LastDirectoryName, SettingsStore::Text, AppInfo::current(),
+                   QString())
+        .toString();
+}
+
 void frmMain::LoadNoteFile(QString path)
 {
+    loadNote(path, 0);
+}
+
+void frmMain::loadNote(const QString &path, int pick)
+{
+    m_lastTried = path;
+    m_pendingStep = 0;
     qvAttempt([this] { ClearView(); });
     for (;;) {
-        const std::optional<QvError> failure = readParseAndShow(path);
+        const std::optional<QvError> failure = readParseAndShow(path, pick);
         if (!failure)
-            return;
+            break;
 
         int answer = IdCancel;
         qvAttempt([&] {
@@ -79,22 +97,21 @@ void frmMain::LoadNoteFile(QString path)
                                         path + QStringLiteral("\n\nНе удалось прочесть файл."));
         });
         if (answer != IdRetry)
-            return;
+            break;
     }
+    // The folder of the file tried is the one stepped through, whether or not it was shown.
+    qvAttempt([&] { m_folderNotes->follow(QFileInfo(path).absolutePath()); });
+    updateStepItems();
 }
 
-std::optional<QvError> frmMain::readParseAndShow(const QString &path)
+std::optional<QvError> frmMain::readParseAndShow(const QString &path, int pick)
 {
+    if (LenientLayouts)
+        return readLenientAndShow(path, pick);
+
     QString text;
-    try {
-        text = TextFileReader::shared().ReadAllText(path);
-    } catch (const QvError &error) {
-        return error;
-    } catch (const std::bad_alloc &) {
-        return TextFileReader::outOfMemory();
-    } catch (const std::exception &error) {
-        return QvError(TextFileReader::InputOutputError, QString::fromLocal8Bit(error.what()));
-    }
+    if (auto failure = readFailure([&] { text = TextFileReader::shared().ReadAllText(path); }))
+        return failure;
 
     try {
         bool accepted = false;
@@ -116,12 +133,17 @@ std::optional<QvError> frmMain::readParseAndShow(const QString &path)
         qvAttempt([this] { ClearView(); });
         return TextFileReader::outOfMemory();
     }
+    if (m_view.title != NoteView::emptyTitle() && m_view.txtBody.isEmpty())
+        offerLenientReading(path);
     return std::nullopt;
 }
 
 void frmMain::ClearView()
 {
     m_view = NoteView();
+    m_notesOfFile.clear();
+    m_noteOfFile = 0;
+    m_bodyPlaceholder.clear();
     showView();
     txtBody->setFocus();
 }
@@ -134,4 +156,5 @@ void frmMain::showView()
     txtDateModified->setText(m_view.txtDateModified);
     LongRunLayout::ensureRoomFor(m_view.txtBody);
     txtBody->setPlainText(m_view.txtBody);
+    txtBody->setPlaceholderText(m_bodyPlaceholder);
 }

@@ -3,6 +3,7 @@
 
 #include "appinfo.h"
 #include "frmmain.h"
+#include "frmsearch.h"
 #include "settingsstore.h"
 
 #include <QAction>
@@ -12,6 +13,8 @@ namespace {
 const QString NoSection;
 const QString PlacementName = QStringLiteral("Window placement");
 const QString ShortDateName = QStringLiteral("Short Date");
+const QString LenientName = QStringLiteral("Lenient layouts");
+const QString SearchPlacementName = QStringLiteral("Search window placement");
 
 } // namespace
 
@@ -25,6 +28,10 @@ void frmMain::LoadSettings()
         store.ReadValue(NoSection, ShortDateName, SettingsStore::Boolean, AppInfo::current(), false)
             .toBool();
     mnuSettings[0]->setChecked(ShortDate);
+    LenientLayouts =
+        store.ReadValue(NoSection, LenientName, SettingsStore::Boolean, AppInfo::current(), false)
+            .toBool();
+    mnuSettings[1]->setChecked(LenientLayouts);
 }
 
 void frmMain::SaveSettings()
@@ -37,12 +44,28 @@ void frmMain::SaveSettings()
         store.WriteValue(NoSection, ShortDateName, SettingsStore::Boolean, ShortDate,
                          AppInfo::current());
     });
+    m_settingsWrites.run([&] {
+        store.WriteValue(NoSection, LenientName, SettingsStore::Boolean, LenientLayouts,
+                         AppInfo::current());
+    });
+    if (m_search != nullptr)
+        m_settingsWrites.run([&] {
+            store.SaveWindowPlacement(m_search, NoSection, SearchPlacementName, AppInfo::current());
+        });
 }
 
 void frmMain::mnuSettings_Click(int index)
 {
-    if (index != 0)
-        return;
-    ShortDate = !ShortDate;
-    mnuSettings[0]->setChecked(ShortDate);
+    switch (index) {
+    case 0:
+        ShortDate = !ShortDate;
+        mnuSettings[0]->setChecked(ShortDate);
+        break;
+    case 1:
+        LenientLayouts = !LenientLayouts;
+        mnuSettings[1]->setChecked(LenientLayouts);
+        break;
+    default:
+        break;
+    }
 }

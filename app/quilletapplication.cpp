@@ -45,9 +45,11 @@ void QuilletApplication::configure()
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION_STRING));
     AppInfo::setIdentity(QStringLiteral("Quillet"), QStringLiteral("Tessavo - Quillet"));
 
+    // Qt's own dialogs and buttons speak Russian like the rest of the window, whatever the
+    // user's locale.
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;

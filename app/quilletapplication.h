@@ -19,8 +19,8 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override;
 
-    // Names the program (name, company, version, title) and loads Qt's own texts in the user's
-    // language, for whichever application object runs.
+    // Names the program (name, company, version, title) and loads Qt's own texts in Russian, the
+    // language of the whole interface, for whichever application object runs.
     static void configure();
 
     // Runs `body` (start-up and the event loop) and returns its status, or reports a failure

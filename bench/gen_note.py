@@ -10,8 +10,10 @@ characters.
 
     gen_note.py SIZE OUT                   SIZE in bytes, or with a suffix K or M (binary units)
     gen_note.py --long-line COUNT OUT      a body of COUNT characters (suffix K or M allowed)
+    gen_note.py --folder COUNT SIZE OUT    a folder of COUNT notes of SIZE bytes each
 """
 
+import os
 import random
 import sys
 
@@ -65,8 +67,9 @@ def escape_line(octets):
     return "".join("=%02X" % b for b in octets).encode("ascii")
 
 
-def make_note(size):
-    """A note of exactly `size` bytes (at least a few hundred), all of it ASCII."""
+def make_note(size, seed=20130403, phrase=None):
+    """A note of exactly `size` bytes (at least a few hundred), all of it ASCII. Its text comes
+    from `seed`; `phrase`, when given, stands at its start."""
     room = size - len(HEADER) - len(FOOTER)
     if room < 16:
         raise ValueError("size too small for a note: %d" % size)
@@ -74,7 +77,10 @@ def make_note(size):
     full_lines = (room - len(CRLF)) // line_bytes
     rest = room - full_lines * line_bytes
     last_escapes = (rest - len(CRLF)) // 3
-    octets = body_octets(random.Random(20130403), full_lines * ESCAPES_PER_LINE + last_escapes)
+    octets = body_octets(random.Random(seed), full_lines * ESCAPES_PER_LINE + last_escapes)
+    if phrase:
+        marked = phrase.encode("utf-8") + b"\r\n"
+        octets = (marked + octets)[: len(octets)]
 
     parts = [HEADER]
     for i in range(full_lines):
@@ -106,6 +112,24 @@ def make_long_line_note(characters):
     return b"".join(parts)
 
 
+# The phrase that one note in RARE_EVERY of a generated folder holds, as a door code would be.
+RARE_PHRASE = "Код домофона: 4512, подъезд 3"
+RARE_EVERY = 100
+
+
+def make_folder(path, count, size):
+    """A phone's memo folder: memo1.vnt .. memoCOUNT.vnt, each `size` bytes of its own text; one in
+    RARE_EVERY holds RARE_PHRASE. Files already there are kept."""
+    os.makedirs(path, exist_ok=True)
+    for index in range(1, count + 1):
+        name = os.path.join(path, "memo%d.vnt" % index)
+        if os.path.exists(name):
+            continue
+        phrase = RARE_PHRASE if index % RARE_EVERY == 50 else None
+        with open(name, "wb") as out:
+            out.write(make_note(size, seed=index, phrase=phrase))
+
+
 def parse_size(text):
     units = {"K": 1024, "M": 1024 * 1024}
     if text[-1:].upper() in units:
@@ -114,6 +138,9 @@ def parse_size(text):
 
 
 def main(argv):
+    if len(argv) == 5 and argv[1] == "--folder":
+        make_folder(argv[4], int(argv[2]), parse_size(argv[3]))
+        return 0
     long_line = len(argv) == 4 and argv[1] == "--long-line"
     if len(argv) != 3 and not long_line:
         sys.stderr.write(__doc__)

@@ -94,7 +94,10 @@ bool isNoteFileName(QStringView name)
            name.endsWith(NoteExtension, Qt::CaseInsensitive);
 }
 
-NaturalOrder::NaturalOrder(const QLocale &locale) : m_collator(locale)
+// Qt's collator has no numeric mode for the C locale, which a session without LANG runs in: the
+// root collation orders as the C locale would, and numbers by their value.
+NaturalOrder::NaturalOrder(const QLocale &locale)
+    : m_collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale)
 {
     m_collator.setNumericMode(true);
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);

@@ -20,6 +20,8 @@ class TestNoteFolder : public QObject
 private slots:
     void naturalOrder_data();
     void naturalOrder();
+    void naturalOrderInAnyLocale_data();
+    void naturalOrderInAnyLocale();
     void listing();
     void unreadableFolder_data();
     void unreadableFolder();
@@ -56,6 +58,22 @@ void TestNoteFolder::naturalOrder()
         QVERIFY(order.lessThan(sorted[i - 1], sorted[i]));
         QVERIFY(!order.lessThan(sorted[i], sorted[i - 1]));
     }
+}
+
+void TestNoteFolder::naturalOrderInAnyLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("C, a session without LANG") << "C";
+    QTest::newRow("German") << "de_DE";
+    QTest::newRow("Japanese") << "ja_JP";
+}
+
+void TestNoteFolder::naturalOrderInAnyLocale()
+{
+    QFETCH(QString, locale);
+    QStringList paths{"memo100.vnt", "memo10.vnt", "memo2.vnt", "memo1.vnt"};
+    NaturalOrder(QLocale(locale)).sort(paths);
+    QCOMPARE(paths, QStringList({"memo1.vnt", "memo2.vnt", "memo10.vnt", "memo100.vnt"}));
 }
 
 void TestNoteFolder::listing()

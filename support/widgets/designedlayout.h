@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QLayout>
+#include <QList>
+#include <QRect>
+#include <QSize>
+
+// Places widgets where a fixed design put them, in a client area whose designed size is its
+// default and smallest size. When the area grows, the widgets marked to stretch grow with it:
+// in width by the area's added width, in height by its added height; the others keep their
+// designed place and size. At the designed size everything stands exactly as designed.
+class DesignedLayout : public QLayout
+{
+public:
+    enum Stretch { Fixed = 0, Width = 1, Height = 2 };
+
+    explicit DesignedLayout(QSize designed, QWidget *parent = nullptr);
+    ~DesignedLayout() override;
+    DesignedLayout(const DesignedLayout &) = delete;
+    DesignedLayout &operator=(const DesignedLayout &) = delete;
+
+    // Puts `widget` at `designed`; an empty size there means the widget's own size hint.
+    void addWidget(QWidget *widget, const QRect &designed, int stretch = Fixed);
+
+    void addItem(QLayoutItem *item) override;
+    [[nodiscard]] QLayoutItem *itemAt(int index) const override;
+    QLayoutItem *takeAt(int index) override;
+    [[nodiscard]] int count() const override { return int(m_items.size()); }
+    [[nodiscard]] QSize sizeHint() const override { return m_designed; }
+    [[nodiscard]] QSize minimumSize() const override { return m_designed; }
+    void setGeometry(const QRect &area) override;
+
+private:
+    struct Placed
+    {
+        QLayoutItem *item;
+        QRect designed;
+        int stretch;
+    };
+    QSize m_designed;
+    QList<Placed> m_items;
+};

@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Stepping through a folder's notes: the order, the ends, the keys and the mouse's buttons, a list
+// that follows the folder, failures that the next step goes on from, a file's several notes.
+
+#include "appfixture.h"
+#include "folderwatch.h"
+#include "modalanswerer.h"
+#include "notefolderfixture.h"
+
+#include <QDir>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+QString titleOf(const QString &name)
+{
+    return QStringLiteral("Quillet [%1]").arg(name);
+}
+
+void pressNext(frmMain &window)
+{
+    QTest::keyClick(window.txtBody, Qt::Key_PageDown, Qt::ControlModifier);
+}
+
+void pressBack(frmMain &window)
+{
+    QTest::mouseClick(window.txtBody->viewport(), Qt::BackButton);
+}
+
+} // namespace
+
+class TestStepping : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QFile::remove(AppFixture::settingsFile()); }
+    void orderAndEnds_data();
+    void orderAndEnds();
+    void listFollowsTheFolder();
+    void failureThenNext_data();
+    void failureThenNext();
+    void severalNotesInAFile();
+    void dropFolder_data();
+    void dropFolder();
+    void folderDeletedWhileShown();
+
+private:
+    AppFixture m_fixture;
+};
+
+void TestStepping::orderAndEnds_data()
+{
+    QTest::addColumn<QStringList>("names"); // in the order they are made
+    QTest::addColumn<QStringList>("order"); // as stepping meets them
+    QTest::newRow("numbers by value") << QStringList{"memo10.vnt", "memo2.vnt", "memo1.vnt"}
+                                      << QStringList{"memo1.vnt", "memo2.vnt", "memo10.vnt"};
+    QTest::newRow("any case, other files left out")
+        << QStringList{"Заметка.VNT", "арбуз.vnt", "ёж.Vnt", "readme.txt"}
+        << QStringList{"арбуз.vnt", "ёж.Vnt", "Заметка.VNT"};
+    QTest::newRow("a newline in a name, a Latin-1 name")
+        << QStringList{u"memo\xDCE9.vnt"_qs, "memo\n2.vnt", "memo1.vnt"}
+        << QStringList{"memo1.vnt", "memo\n2.vnt", u"memo\xDCE9.vnt"_qs};
+}
+
+// Forward by the key, back by the mouse's button; at either end the item is disabled and
+// nothing wraps.
+void TestStepping::orderAndEnds()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, order);
+    const NoteFolderFixture folder;
+    for (const QString &name : names)
+        folder.add(name, FolderEntry::Note, escapedNote(QString::number(order.indexOf(name))));
+    const auto window = AppFixture::showWindow(folder.path() + u'/' + order.first());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTRY_VERIFY(!window->mnuFile[2]->isEnabled());
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QVERIFY(window->mnuFile[1]->isEnabled());
+        pressNext(*window);
+        QTRY_COMPARE(window->windowTitle(), titleOf(order[i]));
+        QCOMPARE(window->txtBody->toPlainText(), QString::number(i));
+    }
+    QTRY_VERIFY(!window->mnuFile[1]->isEnabled());
+    pressNext(*window);
+    QTest::qWait(50);
+    QCOMPARE(window->windowTitle(), titleOf(order.last()));
+
+    for (qsizetype i = order.size() - 2; i >= 0; --i) {
+        QVERIFY(window->mnuFile[2]->isEnabled());
+        pressBack(*window);
+        QTRY_COMPARE(window->windowTitle(), titleOf(order[i]));
+    }
+    QTRY_VERIFY(!window->mnuFile[2]->isEnabled());
+    QTest::mouseClick(window->txtBody->viewport(), Qt::ForwardButton);
+    QTRY_COMPARE(window->windowTitle(), titleOf(order[1]));
+}
+
+// Notes added, removed or renamed meanwhile are seen at the next step.
+void TestStepping::listFollowsTheFolder()
+{
+    const NoteFolderFixture folder;
+    folder.add("memo1.vnt", FolderEntry::Note, escapedNote("1"));
+    const QString third = folder.add("memo3.vnt", FolderEntry::Note, escapedNote("3"));
+    const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo1.vnt"));
+    QTRY_VERIFY(window->folderNotes().hasList());
+
+    folder.add("memo2.vnt", FolderEntry::Note, escapedNote("2"));
+    window->mnuFile[1]->trigger();
+    QTRY_COMPARE(window->windowTitle(), titleOf("memo2.vnt"));
+
+    QVERIFY(QFile::rename(third, folder.path() + QStringLiteral("/memo4.vnt")));
+    window->mnuFile[1]->trigger();
+    QTRY_COMPARE(window->windowTitle(), titleOf("memo4.vnt"));
+    QTRY_VERIFY(!window->mnuFile[1]->isEnabled());
+
+    // A note added after the last one enables the item again without a step.
+    folder.add("memo5.vnt", FolderEntry::Note, escapedNote("5"));
+    QTRY_VERIFY(window->mnuFile[1]->isEnabled());
+}
+
+void TestStepping::failureThenNext_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("box"); // the start of the box's text
+    QTest::newRow("not a note") << int(FolderEntry::Garbage) << "Маркер \"BEGIN:VNOTE\"";
+    QTest::newRow("60 MB of zero bytes")
+        << int(FolderEntry::LargeBinary) << "Маркер \"BEGIN:VNOTE\"";
+    QTest::newRow("a FIFO") << int(FolderEntry::Fifo) << "";
+    QTest::newRow("a link to /dev/zero") << int(FolderEntry::LinkToDevZero) << "";
+}
+
+// A note that cannot be shown gets the usual box; the view is emptied, and the next step goes on
+// from that file, either way.
+void TestStepping::failureThenNext()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, box);
+    const NoteFolderFixture folder;
+    folder.add("memo1.vnt", FolderEntry::Note, escapedNote("1"));
+    const QString bad = folder.add("memo2.vnt", FolderEntry(kind));
+    folder.add("memo3.vnt", FolderEntry::Note, escapedNote("3"));
+    const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo1.vnt"));
+    ModalAnswerer answerer;
+    answerer.queue(box.isEmpty() ? ModalAnswerer::click(QMessageBox::Cancel)
+                                 : ModalAnswerer::click(QMessageBox::Ok));
+    window->mnuFile[1]->trigger();
+    QTRY_COMPARE(answerer.seen.size(), 1);
+    QVERIFY2(answerer.seen[0].text.startsWith(box.isEmpty() ? bad : box),
+             qPrintable(answerer.seen[0].text));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillet"));
+
+    QTRY_VERIFY(window->mnuFile[1]->isEnabled());
+    window->mnuFile[1]->trigger();
+    QTRY_COMPARE(window->windowTitle(), titleOf("memo3.vnt"));
+    QCOMPARE(answerer.seen.size(), 1);
+}
+
+// Read leniently, a file's notes come one by one before the next file; going back, from the last.
+void TestStepping::severalNotesInAFile()
+{
+    const NoteFolderFixture folder;
+    folder.add("a.vnt", FolderEntry::Note, notesInOneFile({"один", "два", "три"}));
+    folder.add("b.vnt", FolderEntry::Note, escapedNote("четыре"));
+    const auto window = AppFixture::showWindow();
+    window->mnuSettings[1]->trigger();
+    QVERIFY(window->LenientLayouts);
+    window->LoadNoteFile(folder.path() + QStringLiteral("/a.vnt"));
+
+    const QStringList titles{"Quillet [a.vnt] (1/3)", "Quillet [a.vnt] (2/3)",
+                             "Quillet [a.vnt] (3/3)", "Quillet [b.vnt]"};
+    const QStringList bodies{"один", "два", "три", "четыре"};
+    QCOMPARE(window->windowTitle(), titles[0]);
+    QCOMPARE(window->txtBody->toPlainText(), bodies[0]);
+    for (qsizetype i = 1; i < titles.size(); ++i) {
+        window->mnuFile[1]->trigger();
+        QTRY_COMPARE(window->windowTitle(), titles[i]);
+        QCOMPARE(window->txtBody->toPlainText(), bodies[i]);
+    }
+    window->mnuFile[2]->trigger();
+    QTRY_COMPARE(window->windowTitle(), titles[2]);
+    QCOMPARE(window->txtBody->toPlainText(), bodies[2]);
+
+    // Read strictly, the same file is one note again.
+    window->mnuSettings[1]->trigger();
+    window->LoadNoteFile(folder.path() + QStringLiteral("/a.vnt"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [a.vnt]"));
+}
+
+void TestStepping::dropFolder_data()
+{
+    QTest::addColumn<bool>("withNotes");
+    QTest::newRow("a folder of notes") << true;
+    QTest::newRow("a folder without notes") << false;
+}
+
+void TestStepping::dropFolder()
+{
+    QFETCH(bool, withNotes);
+    const NoteFolderFixture folder;
+    folder.add("x.vnt", FolderEntry::Directory);
+    folder.add("readme.txt", FolderEntry::Note, escapedNote("no"));
+    if (withNotes) {
+        folder.add("memo10.vnt", FolderEntry::Note, escapedNote("10"));
+        folder.add("memo9.vnt", FolderEntry::Note, escapedNote("9"));
+    }
+    const auto window = AppFixture::showWindow();
+    ModalAnswerer answerer;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder.path())});
+    QDragEnterEvent enter(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    if (withNotes) {
+        QTRY_COMPARE(window->windowTitle(), titleOf("memo9.vnt"));
+        QVERIFY(answerer.seen.isEmpty());
+    } else {
+        QTRY_COMPARE(answerer.seen.size(), 1);
+        QVERIFY(answerer.seen[0].text.contains(folder.path()));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet"));
+    }
+}
+
+// The note stays; the items tell that there is nowhere to go, and nothing blocks.
+void TestStepping::folderDeletedWhileShown()
+{
+    auto folder = std::make_unique<NoteFolderFixture>();
+    folder->add("memo1.vnt", FolderEntry::Note, escapedNote("1"));
+    folder->add("memo2.vnt", FolderEntry::Note, escapedNote("2"));
+    const auto window = AppFixture::showWindow(folder->path() + QStringLiteral("/memo1.vnt"));
+    QTRY_VERIFY(window->folderNotes().hasList());
+    QVERIFY(window->mnuFile[1]->isEnabled());
+    folder.reset();
+    QTRY_VERIFY(!window->mnuFile[1]->isEnabled());
+    QVERIFY(!window->mnuFile[2]->isEnabled());
+    QCOMPARE(window->windowTitle(), titleOf("memo1.vnt"));
+    QCOMPARE(window->txtBody->toPlainText(), QStringLiteral("1"));
+}
+
+QTEST_MAIN(TestStepping)
+#include "tst_stepping.moc"
