@@ -6,6 +6,7 @@
 #include "frmmain.h"
 #include "messagebox.h"
 #include "notetitle.h"
+#include "qvtext.h"
 #include "savedfile.h"
 
 #include <QFileDialog>
@@ -27,24 +28,14 @@ constexpr std::array<ExportChoice, 3> Choices{{
     {u"JSON (*.json)", u"json", ExportFormat::Json},
 }};
 
-// The note file's name, as the title shows it: "Quillet [memo.vnt]", with " (2/3)" after it
-// for a note of several in one file.
-QString shownFileName(const QString &title)
-{
-    const QString prefix = NoteView::emptyTitle() + QStringLiteral(" [");
-    const qsizetype close = title.lastIndexOf(u']');
-    return title.startsWith(prefix) && close > prefix.size()
-               ? title.sliced(prefix.size(), close - prefix.size())
-               : QString();
-}
-
 } // namespace
 
 void frmMain::ExportShownNote()
 {
-    const QString name = shownFileName(m_view.title);
-    if (name.isEmpty())
-        return; // no note on show
+    // An emptied view keeps the file last tried, but there is no note to export.
+    if (m_view.title == NoteView::emptyTitle() || m_lastTried.isEmpty())
+        return;
+    const QString name = qvGetFileName(m_lastTried);
 
     QFileDialog dialog(this, QStringLiteral("Экспорт заметки"));
     dialog.setAcceptMode(QFileDialog::AcceptSave); // asks before replacing a file
@@ -74,6 +65,11 @@ void frmMain::ExportShownNote()
     settings.format = Choices[size_t(chosen)].format;
     ExportedNote note;
     note.file = name;
+    if (!m_notesOfFile.isEmpty()) { // read leniently: which of the file's notes this is
+        settings.lenient = true;
+        note.index = int(m_noteOfFile) + 1;
+        note.count = int(m_notesOfFile.size());
+    }
     note.accepted = true;
     note.view = m_view;
     const QString failure =

@@ -59,6 +59,8 @@ private slots:
     void savesTheShownNote();
     void asksBeforeReplacing();
     void nothingToSaveWithoutANote();
+    void secondNoteOfAFile_data();
+    void secondNoteOfAFile();
 
 private:
     AppFixture m_fixture;
@@ -133,6 +135,36 @@ void TestExport::nothingToSaveWithoutANote()
     window->mnuFile[4]->trigger();
     QVERIFY(answerer.seen.isEmpty());
     QCOMPARE(window->mnuFile[4]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+}
+
+void TestExport::secondNoteOfAFile_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("holds");
+    QTest::newRow("text") << "second.txt"
+                          << "== two].vnt (2/2) ==\nQuillet [two].vnt] (2/2)\n";
+    QTest::newRow("JSON") << "second.json"
+                          << "\"file\": \"two].vnt\",\n  \"index\": 2,";
+}
+
+// Read leniently, the note on show is one of its file's: the export says which, by the file's
+// own name whatever characters it holds.
+void TestExport::secondNoteOfAFile()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, holds);
+    const QByteArray two = sampleNote() + sampleNote("2.0");
+    const auto window = AppFixture::showWindow();
+    window->mnuSettings[1]->trigger();
+    window->LoadNoteFile(m_fixture.writeFile("two].vnt", two));
+    window->mnuFile[1]->trigger();
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Quillet [two].vnt] (2/2)"));
+    ModalAnswerer answerer;
+    answerer.queue(saveAs(m_fixture.file(typed)));
+    window->mnuFile[4]->trigger();
+    const QString text = QString::fromUtf8(readAll(m_fixture.file(typed)));
+    QVERIFY2(text.contains(holds), qPrintable(text));
+    QVERIFY2(text.contains(u"2.0"), qPrintable(text));
 }
 
 QTEST_MAIN(TestExport)
