@@ -30,10 +30,9 @@ ModalAnswerer::Answer saveAs(const QString &name, int filter = -1)
             emit types->textActivated(types->itemText(filter));
         }
         // Clicked once this answer has returned: a box that the click opens is answered next.
-        QTimer::singleShot(0,
-                           dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))
-                               ->button(QDialogButtonBox::Save),
-                           &QPushButton::click);
+        QMetaObject::invokeMethod(dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))
+                                      ->button(QDialogButtonBox::Save),
+                                  "click", Qt::QueuedConnection);
     };
 }
 
