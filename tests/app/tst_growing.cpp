@@ -137,10 +137,6 @@ void TestGrowing::lenientSetting()
         QTRY_COMPARE(window->LenientLayouts, !on);
         window->close();
     }
-    QCOMPARE(QSettings(AppFixture::settingsFile(), QSettings::IniFormat)
-                 .value(QStringLiteral("Lenient layouts"))
-                 .toString(),
-             on ? QStringLiteral("false") : QStringLiteral("true"));
     QCOMPARE(AppFixture::showWindow()->LenientLayouts, !on);
 }
 

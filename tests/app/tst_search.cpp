@@ -137,14 +137,11 @@ void TestSearch::showsAndSelects_data()
     QTest::addColumn<bool>("byMouse");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("selected");
-    QTest::newRow("in the body, Enter") << "елка" << false << "[b.vnt]"
-                                        << "Ёлка";
-    QTest::newRow("in the body, double click") << "ЁЛКА" << true << "[b.vnt]"
-                                               << "Ёлка";
-    QTest::newRow("in the version") << "9.9" << false << "[c.vnt]"
-                                    << "9.9";
-    QTest::newRow("a file's third note") << "третья" << false << "[d.vnt] (3/3)"
-                                         << "третья";
+    QTest::newRow("in the body, Enter") << u"елка"_qs << false << u"[b.vnt]"_qs << "Ёлка";
+    QTest::newRow("in the body, double click") << u"ЁЛКА"_qs << true << u"[b.vnt]"_qs << "Ёлка";
+    QTest::newRow("in the version") << u"9.9"_qs << false << u"[c.vnt]"_qs << "9.9";
+    QTest::newRow("a file's third note")
+        << u"третья"_qs << false << u"[d.vnt] (3/3)"_qs << "третья";
 }
 
 // Ctrl+F focuses the field and Down the results; the result shown, its match is selected and

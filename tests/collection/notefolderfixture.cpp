@@ -12,10 +12,7 @@ namespace {
 
 QByteArray escaped(const QString &text)
 {
-    QByteArray out;
-    for (const char octet : text.toUtf8())
-        out += '=' + QByteArray::number(quint8(octet), 16).rightJustified(2, '0').toUpper();
-    return out;
+    return '=' + text.toUtf8().toHex('=').toUpper();
 }
 
 void check(bool done, const QString &path)
@@ -72,12 +69,8 @@ QString NoteFolderFixture::add(const QString &name, FolderEntry kind,
     const QString path = m_dir.filePath(name);
     const QByteArray where = qvTextToFileName(path);
     switch (kind) {
-    case FolderEntry::Garbage: {
-        QByteArray bytes(4096, '\0');
-        for (int i = 0; i < bytes.size(); ++i)
-            bytes[i] = char((i * 131 + 7) & 0xFF);
-        return add(name, bytes);
-    }
+    case FolderEntry::Garbage:
+        return add(name, QByteArray(4096, '\xFE'));
     case FolderEntry::LargeBinary:
         add(name, {});
         check(::truncate(where.constData(), qint64(60) * 1000 * 1000) == 0, path);
