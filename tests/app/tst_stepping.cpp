@@ -7,7 +7,6 @@
 #include "modalanswerer.h"
 #include "notefolderfixture.h"
 
-#include <QDir>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -19,16 +18,6 @@ QString titleOf(const QString &name)
     return QStringLiteral("Quillet [%1]").arg(name);
 }
 
-void pressNext(frmMain &window)
-{
-    QTest::keyClick(window.txtBody, Qt::Key_PageDown, Qt::ControlModifier);
-}
-
-void pressBack(frmMain &window)
-{
-    QTest::mouseClick(window.txtBody->viewport(), Qt::BackButton);
-}
-
 } // namespace
 
 class TestStepping : public QObject
@@ -37,61 +26,41 @@ class TestStepping : public QObject
 
 private slots:
     void init() { QFile::remove(AppFixture::settingsFile()); }
-    void orderAndEnds_data();
     void orderAndEnds();
     void listFollowsTheFolder();
     void failureThenNext_data();
     void failureThenNext();
     void severalNotesInAFile();
-    void dropFolder_data();
     void dropFolder();
-    void folderDeletedWhileShown();
 
 private:
     AppFixture m_fixture;
 };
 
-void TestStepping::orderAndEnds_data()
-{
-    QTest::addColumn<QStringList>("names"); // in the order they are made
-    QTest::addColumn<QStringList>("order"); // as stepping meets them
-    QTest::newRow("numbers by value") << QStringList{"memo10.vnt", "memo2.vnt", "memo1.vnt"}
-                                      << QStringList{"memo1.vnt", "memo2.vnt", "memo10.vnt"};
-    QTest::newRow("any case, other files left out")
-        << QStringList{"Заметка.VNT", "арбуз.vnt", "ёж.Vnt", "readme.txt"}
-        << QStringList{"арбуз.vnt", "ёж.Vnt", "Заметка.VNT"};
-    // A line break sorts as a blank does, before the digits; the Latin-1 octet after them.
-    QTest::newRow("a newline in a name, a Latin-1 name")
-        << QStringList{u"memo\xDCE9.vnt"_qs, "memo1.vnt", "memo\n2.vnt"}
-        << QStringList{"memo\n2.vnt", "memo1.vnt", u"memo\xDCE9.vnt"_qs};
-}
-
-// Forward by the key, back by the mouse's button; at either end the item is disabled and
+// In a file manager's order, a line break sorting as a blank does and a Latin-1 octet after the
+// digits; forward by the key, back by the mouse's button. At either end the item is disabled, and
 // nothing wraps.
 void TestStepping::orderAndEnds()
 {
-    QFETCH(QStringList, names);
-    QFETCH(QStringList, order);
+    const QStringList order{"memo\n2.vnt", "memo1.vnt", "memo2.vnt", "memo10.vnt",
+                            u"memo\xDCE9.vnt"_qs};
     const NoteFolderFixture folder;
-    for (const QString &name : names)
-        folder.add(name, FolderEntry::Note, escapedNote(QString::number(order.indexOf(name))));
+    for (const QString &name : {order[3], order[4], order[2], order[0], order[1]})
+        folder.add(name, escapedNote(QString::number(order.indexOf(name))));
     const auto window = AppFixture::showWindow(folder.path() + u'/' + order.first());
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QTRY_VERIFY(!window->mnuFile[2]->isEnabled());
     for (qsizetype i = 1; i < order.size(); ++i) {
         QVERIFY(window->mnuFile[1]->isEnabled());
-        pressNext(*window);
+        QTest::keyClick(window->txtBody, Qt::Key_PageDown, Qt::ControlModifier);
         QTRY_COMPARE(window->windowTitle(), titleOf(order[i]));
         QCOMPARE(window->txtBody->toPlainText(), QString::number(i));
     }
     QTRY_VERIFY(!window->mnuFile[1]->isEnabled());
-    pressNext(*window);
-    QTest::qWait(50);
-    QCOMPARE(window->windowTitle(), titleOf(order.last()));
 
     for (qsizetype i = order.size() - 2; i >= 0; --i) {
         QVERIFY(window->mnuFile[2]->isEnabled());
-        pressBack(*window);
+        QTest::mouseClick(window->txtBody->viewport(), Qt::BackButton);
         QTRY_COMPARE(window->windowTitle(), titleOf(order[i]));
     }
     QTRY_VERIFY(!window->mnuFile[2]->isEnabled());
@@ -99,38 +68,46 @@ void TestStepping::orderAndEnds()
     QTRY_COMPARE(window->windowTitle(), titleOf(order[1]));
 }
 
-// Notes added, removed or renamed meanwhile are seen at the next step.
+// Notes added, renamed or removed meanwhile are seen at the next step, the shown one too. With
+// the folder deleted, the note stays and the items tell that there is nowhere to go.
 void TestStepping::listFollowsTheFolder()
 {
-    const NoteFolderFixture folder;
-    folder.add("memo1.vnt", FolderEntry::Note, escapedNote("1"));
-    const QString third = folder.add("memo3.vnt", FolderEntry::Note, escapedNote("3"));
-    const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo1.vnt"));
+    auto folder = std::make_unique<NoteFolderFixture>();
+    const QString first = folder->add("memo1.vnt", escapedNote("1"));
+    const QString third = folder->add("memo3.vnt", escapedNote("3"));
+    const auto window = AppFixture::showWindow(first);
     QTRY_VERIFY(window->folderNotes().hasList());
 
-    folder.add("memo2.vnt", FolderEntry::Note, escapedNote("2"));
+    folder->add("memo2.vnt", escapedNote("2"));
     window->mnuFile[1]->trigger();
     QTRY_COMPARE(window->windowTitle(), titleOf("memo2.vnt"));
 
-    QVERIFY(QFile::rename(third, folder.path() + QStringLiteral("/memo4.vnt")));
+    QVERIFY(QFile::rename(third, folder->path() + QStringLiteral("/memo4.vnt")));
     window->mnuFile[1]->trigger();
     QTRY_COMPARE(window->windowTitle(), titleOf("memo4.vnt"));
     QTRY_VERIFY(!window->mnuFile[1]->isEnabled());
 
     // A note added after the last one enables the item again without a step.
-    folder.add("memo5.vnt", FolderEntry::Note, escapedNote("5"));
+    folder->add("memo5.vnt", escapedNote("5"));
     QTRY_VERIFY(window->mnuFile[1]->isEnabled());
+    QVERIFY(QFile::remove(folder->path() + QStringLiteral("/memo4.vnt")));
+    window->mnuFile[1]->trigger();
+    QTRY_COMPARE(window->windowTitle(), titleOf("memo5.vnt"));
+
+    folder.reset();
+    QTRY_VERIFY(!window->mnuFile[2]->isEnabled());
+    QCOMPARE(window->txtBody->toPlainText(), QStringLiteral("5"));
 }
 
 void TestStepping::failureThenNext_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("box"); // the start of the box's text
+    QTest::addColumn<QString>("box"); // the start of the box's text; empty: the file's path
     QTest::newRow("not a note") << int(FolderEntry::Garbage) << "Маркер \"BEGIN:VNOTE\"";
     QTest::newRow("60 MB of zero bytes")
         << int(FolderEntry::LargeBinary) << "Маркер \"BEGIN:VNOTE\"";
     QTest::newRow("a FIFO") << int(FolderEntry::Fifo) << "";
-    QTest::newRow("a link to /dev/zero") << int(FolderEntry::LinkToDevZero) << "";
+    QTest::newRow("a link to /dev/zero") << int(FolderEntry::Link) << "";
 }
 
 // A note that cannot be shown gets the usual box; the view is emptied, and the next step goes on
@@ -140,9 +117,9 @@ void TestStepping::failureThenNext()
     QFETCH(int, kind);
     QFETCH(QString, box);
     const NoteFolderFixture folder;
-    folder.add("memo1.vnt", FolderEntry::Note, escapedNote("1"));
-    const QString bad = folder.add("memo2.vnt", FolderEntry(kind));
-    folder.add("memo3.vnt", FolderEntry::Note, escapedNote("3"));
+    folder.add("memo1.vnt", escapedNote("1"));
+    const QString bad = folder.add("memo2.vnt", FolderEntry(kind), "/dev/zero");
+    folder.add("memo3.vnt", escapedNote("3"));
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo1.vnt"));
     ModalAnswerer answerer;
     answerer.queue(box.isEmpty() ? ModalAnswerer::click(QMessageBox::Cancel)
@@ -163,26 +140,24 @@ void TestStepping::failureThenNext()
 void TestStepping::severalNotesInAFile()
 {
     const NoteFolderFixture folder;
-    folder.add("a.vnt", FolderEntry::Note, notesInOneFile({"один", "два", "три"}));
-    folder.add("b.vnt", FolderEntry::Note, escapedNote("четыре"));
+    folder.add("a.vnt", notesInOneFile({"один", "два", "три"}));
+    folder.add("b.vnt", escapedNote("четыре"));
     const auto window = AppFixture::showWindow();
     window->mnuSettings[1]->trigger();
-    QVERIFY(window->LenientLayouts);
     window->LoadNoteFile(folder.path() + QStringLiteral("/a.vnt"));
 
-    const QStringList titles{"Quillet [a.vnt] (1/3)", "Quillet [a.vnt] (2/3)",
-                             "Quillet [a.vnt] (3/3)", "Quillet [b.vnt]"};
-    const QStringList bodies{"один", "два", "три", "четыре"};
-    QCOMPARE(window->windowTitle(), titles[0]);
-    QCOMPARE(window->txtBody->toPlainText(), bodies[0]);
-    for (qsizetype i = 1; i < titles.size(); ++i) {
-        window->mnuFile[1]->trigger();
-        QTRY_COMPARE(window->windowTitle(), titles[i]);
-        QCOMPARE(window->txtBody->toPlainText(), bodies[i]);
+    // Forward through the file and on, then one back: the step, the title, the body.
+    const QList<std::tuple<int, QString, QString>> steps{{0, "a.vnt] (1/3)", "один"},
+                                                         {1, "a.vnt] (2/3)", "два"},
+                                                         {1, "a.vnt] (3/3)", "три"},
+                                                         {1, "b.vnt]", "четыре"},
+                                                         {2, "a.vnt] (3/3)", "три"}};
+    for (const auto &[item, title, body] : steps) {
+        if (item != 0)
+            window->mnuFile[item]->trigger();
+        QTRY_COMPARE(window->windowTitle(), "Quillet [" + title);
+        QCOMPARE(window->txtBody->toPlainText(), body);
     }
-    window->mnuFile[2]->trigger();
-    QTRY_COMPARE(window->windowTitle(), titles[2]);
-    QCOMPARE(window->txtBody->toPlainText(), bodies[2]);
 
     // Read strictly, the same file is one note again.
     window->mnuSettings[1]->trigger();
@@ -190,56 +165,32 @@ void TestStepping::severalNotesInAFile()
     QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [a.vnt]"));
 }
 
-void TestStepping::dropFolder_data()
-{
-    QTest::addColumn<bool>("withNotes");
-    QTest::newRow("a folder of notes") << true;
-    QTest::newRow("a folder without notes") << false;
-}
-
+// A folder without notes is said to be; one with notes shows its first.
 void TestStepping::dropFolder()
 {
-    QFETCH(bool, withNotes);
     const NoteFolderFixture folder;
     folder.add("x.vnt", FolderEntry::Directory);
-    folder.add("readme.txt", FolderEntry::Note, escapedNote("no"));
-    if (withNotes) {
-        folder.add("memo10.vnt", FolderEntry::Note, escapedNote("10"));
-        folder.add("memo9.vnt", FolderEntry::Note, escapedNote("9"));
-    }
     const auto window = AppFixture::showWindow();
     ModalAnswerer answerer;
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder.path())});
-    QDragEnterEvent enter(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.get(), &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.get(), &drop);
-    if (withNotes) {
-        QTRY_COMPARE(window->windowTitle(), titleOf("memo9.vnt"));
-        QVERIFY(answerer.seen.isEmpty());
-    } else {
-        QTRY_COMPARE(answerer.seen.size(), 1);
-        QVERIFY(answerer.seen[0].text.contains(folder.path()));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Quillet"));
-    }
-}
+    const auto drop = [&] {
+        QDragEnterEvent enter(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &enter);
+        QDropEvent dropped(QPoint(50, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &dropped);
+        return enter.isAccepted();
+    };
+    QVERIFY(drop());
+    QTRY_COMPARE(answerer.seen.size(), 1);
+    QVERIFY(answerer.seen[0].text.contains(folder.path()));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillet"));
 
-// The note stays; the items tell that there is nowhere to go, and nothing blocks.
-void TestStepping::folderDeletedWhileShown()
-{
-    auto folder = std::make_unique<NoteFolderFixture>();
-    folder->add("memo1.vnt", FolderEntry::Note, escapedNote("1"));
-    folder->add("memo2.vnt", FolderEntry::Note, escapedNote("2"));
-    const auto window = AppFixture::showWindow(folder->path() + QStringLiteral("/memo1.vnt"));
-    QTRY_VERIFY(window->folderNotes().hasList());
-    QVERIFY(window->mnuFile[1]->isEnabled());
-    folder.reset();
-    QTRY_VERIFY(!window->mnuFile[1]->isEnabled());
-    QVERIFY(!window->mnuFile[2]->isEnabled());
-    QCOMPARE(window->windowTitle(), titleOf("memo1.vnt"));
-    QCOMPARE(window->txtBody->toPlainText(), QStringLiteral("1"));
+    folder.add("memo10.vnt", escapedNote("10"));
+    folder.add("memo9.vnt", escapedNote("9"));
+    QVERIFY(drop());
+    QTRY_COMPARE(window->windowTitle(), titleOf("memo9.vnt"));
+    QCOMPARE(answerer.seen.size(), 1);
 }
 
 QTEST_MAIN(TestStepping)

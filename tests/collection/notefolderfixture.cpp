@@ -3,9 +3,6 @@
 
 #include "qvfilename.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -13,25 +10,15 @@
 
 namespace {
 
-constexpr qint64 LargeBinarySize = qint64(60) * 1000 * 1000;
-
 QByteArray escaped(const QString &text)
 {
-    QByteArray out;
-    for (const char octet : text.toUtf8())
-        out += '=' + QByteArray::number(quint8(octet), 16).rightJustified(2, '0').toUpper();
-    return out;
+    return '=' + text.toUtf8().toHex('=').toUpper();
 }
 
-QByteArray native(const QString &path)
-{
-    return qvTextToFileName(path);
-}
-
-void check(bool done, const QString &what)
+void check(bool done, const QString &path)
 {
     if (!done)
-        qFatal("cannot make %s", qPrintable(what));
+        qFatal("cannot make %s", qPrintable(path));
 }
 
 } // namespace
@@ -58,70 +45,45 @@ QByteArray plainBodyNote(const QByteArray &body)
     return "BEGIN:VNOTE\r\nVERSION:1.1\r\nBODY:" + body + "\r\nEND:VNOTE\r\n";
 }
 
-NoteFolderFixture::NoteFolderFixture() = default;
-
 NoteFolderFixture::~NoteFolderFixture()
 {
-    // By the names' own bytes, which QTemporaryDir cannot reach when they are not UTF-8.
     ::nftw(
-        native(m_dir.path()).constData(),
+        qvTextToFileName(m_dir.path()).constData(),
         [](const char *entry, const struct stat *, int, struct FTW *) { return ::remove(entry); },
         16, FTW_DEPTH | FTW_PHYS);
 }
 
-QString NoteFolderFixture::add(const QString &name, FolderEntry kind,
-                               const QByteArray &content) const
+QString NoteFolderFixture::add(const QString &name, const QByteArray &content) const
 {
     const QString path = m_dir.filePath(name);
-    const QByteArray where = native(path);
+    const int fd = ::open(qvTextToFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    check(fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size(),
+          path);
+    ::close(fd);
+    return path;
+}
+
+QString NoteFolderFixture::add(const QString &name, FolderEntry kind,
+                               const QByteArray &target) const
+{
+    const QString path = m_dir.filePath(name);
+    const QByteArray where = qvTextToFileName(path);
     switch (kind) {
-    case FolderEntry::Note:
-    case FolderEntry::Garbage: {
-        QByteArray bytes = content;
-        if (kind == FolderEntry::Garbage)
-            for (int i = 0; i < 4096; ++i)
-                bytes += char((i * 131 + 7) & 0xFF);
-        const int fd = ::open(where.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        check(fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size(),
-              path);
-        ::close(fd);
+    case FolderEntry::Garbage:
+        return add(name, QByteArray(4096, '\xFE'));
+    case FolderEntry::LargeBinary:
+        add(name, {});
+        check(::truncate(where.constData(), qint64(60) * 1000 * 1000) == 0, path);
         break;
-    }
-    case FolderEntry::LargeBinary: {
-        const int fd = ::open(where.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        check(fd >= 0 && ::ftruncate(fd, LargeBinarySize) == 0, path);
-        ::close(fd);
-        break;
-    }
     case FolderEntry::Fifo:
         check(::mkfifo(where.constData(), 0644) == 0, path);
         break;
     case FolderEntry::Directory:
         check(::mkdir(where.constData(), 0755) == 0, path);
         break;
-    case FolderEntry::LinkToDevZero:
-        check(::symlink("/dev/zero", where.constData()) == 0, path);
-        break;
-    case FolderEntry::LinkToFirstNote:
-        check(::symlink("memo1.vnt", where.constData()) == 0, path);
+    case FolderEntry::Link:
+        check(::symlink(target.constData(), where.constData()) == 0, path);
         break;
     }
     return path;
-}
-
-void NoteFolderFixture::addPhoneFolder() const
-{
-    add(QStringLiteral("memo10.vnt"), FolderEntry::Note,
-        escapedNote(QStringLiteral("ключ под ковриком")));
-    add(QStringLiteral("memo2.vnt"), FolderEntry::Note, escapedNote(QStringLiteral("купить хлеб")));
-    add(QStringLiteral("memo1.vnt"), FolderEntry::Note,
-        escapedNote(QStringLiteral("Ключ от подвала")));
-    add(QStringLiteral("alias.vnt"), FolderEntry::LinkToFirstNote);
-    add(QStringLiteral("new\nline.vnt"), FolderEntry::Note, escapedNote(QStringLiteral("ключи")));
-    add(u"caf\xDCE9.VNT"_qs, FolderEntry::Note, escapedNote(QStringLiteral("КЛЮЧ")));
-    add(QStringLiteral("notes.txt"), FolderEntry::Note, escapedNote(QStringLiteral("ключ")));
-    add(QStringLiteral("garbage.vnt"), FolderEntry::Garbage);
-    add(QStringLiteral("pipe.vnt"), FolderEntry::Fifo);
-    add(QStringLiteral("x.vnt"), FolderEntry::Directory);
-    add(QStringLiteral("zero.vnt"), FolderEntry::LinkToDevZero);
 }
