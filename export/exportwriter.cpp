@@ -39,6 +39,11 @@ public:
         start(key);
         appendJsonString(m_out, value);
     }
+    void utf8Member(const char *key, QByteArrayView octets)
+    {
+        start(key);
+        appendJsonUtf8(m_out, octets);
+    }
     void literal(const char *key, const QByteArray &value)
     {
         start(key);
@@ -73,7 +78,7 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     QByteArray out;
     out.reserve(512 + 3 * (note.file.size() + view.title.size() + view.txtVersion.size() +
                            view.txtDateCreated.size() + view.txtDateModified.size() +
-                           view.txtBody.size() + note.error.size()));
+                           view.txtBody.size() + note.bodyOctets.size() + note.error.size()));
     JsonObject object(out, layout);
     object.member("file", note.file);
     if (withIndex)
@@ -83,7 +88,10 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     object.member("version", view.txtVersion);
     object.member("created", view.txtDateCreated);
     object.member("modified", view.txtDateModified);
-    object.member("body", view.txtBody);
+    if (note.bodyOctets.isNull())
+        object.member("body", view.txtBody);
+    else
+        object.utf8Member("body", note.bodyOctets);
     object.member("error", note.error);
     object.literal("created_utc", jsonUtc(view.createdUtc));
     object.literal("modified_utc", jsonUtc(view.modifiedUtc));
@@ -105,7 +113,7 @@ QByteArray textBlock(const ExportedNote &note)
                .arg(note.view.title, note.view.txtVersion, note.view.txtDateCreated,
                     note.view.txtDateModified);
     // The body's own CR LF line ends, as a terminal or a text file on this system expects.
-    QString body = note.view.txtBody;
+    QString body = bodyText(note);
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     out += body;
     if (!body.isEmpty() && !body.endsWith(u'\n'))

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QStringView>
 
 // Appends `text` to `out` as a JSON string in UTF-8, quotes included: '"', '\' and the control
@@ -9,3 +10,8 @@
 // surrogate without its partner, such as an octet of a file name that is not UTF-8, is written
 // as its \u escape, so that the string is exactly the text.
 void appendJsonString(QByteArray &out, QStringView text);
+
+// Appends the text that `octets` decode to as UTF-8 (see qvUTF8ToUNICODE) as a JSON string,
+// exactly as appendJsonString would write it, without turning it into UTF-16 first: well-formed
+// UTF-8 is copied with the same escapes, anything else is decoded first.
+void appendJsonUtf8(QByteArray &out, QByteArrayView octets);

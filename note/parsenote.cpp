@@ -102,16 +102,22 @@ template <typename View> View betweenMarkers(View note)
     return trimCRLF(note.sliced(start, end - start));
 }
 
-// The body: every line after the marker, trimmed and joined without separators.
-template <typename View> QString decodeBodyLines(View lines)
+// The body: every line after the marker, trimmed and joined without separators. With
+// `octets`, the decoded octets go there instead, and the text returned is empty.
+template <typename View> QString decodeBodyLines(View lines, QByteArray *octets)
 {
     try {
         BodyDecoder decoder;
+        if (octets != nullptr)
+            decoder.keepOctets();
         decoder.reserve(lines.size());
         BasicLineSplitter<View> splitter(lines);
         for (View line; splitter.next(line);)
             decoder.feed(trimBlanks(line));
-        return decoder.finish();
+        if (octets == nullptr)
+            return decoder.finish();
+        *octets = decoder.finishOctets();
+        return {};
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &) {
@@ -125,7 +131,8 @@ template <typename View> QString decodeBodyLines(View lines)
 }
 
 template <typename View>
-bool parseNoteText(View text, NoteView &view, const DateDisplay &display, MessageSink &messages)
+bool parseNoteText(View text, NoteView &view, const DateDisplay &display, MessageSink &messages,
+                   QByteArray *bodyOctets = nullptr)
 {
     const View note = trimCRLF(text);
 
@@ -163,7 +170,7 @@ bool parseNoteText(View text, NoteView &view, const DateDisplay &display, Messag
         });
 
         if (line == BodyMarker) {
-            view.txtBody = decodeBodyLines(splitter.rest());
+            view.txtBody = decodeBodyLines(splitter.rest(), bodyOctets);
             break;
         }
     }
@@ -208,10 +215,10 @@ bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
 }
 
 bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &display,
-                    MessageSink &messages)
+                    MessageSink &messages, QByteArray *bodyOctets)
 {
     if (isAscii(bytes))
-        return parseNoteText(QLatin1StringView(bytes.data(), bytes.size()), view, display,
-                             messages);
+        return parseNoteText(QLatin1StringView(bytes.data(), bytes.size()), view, display, messages,
+                             bodyOctets);
     return ParseNote(TextFileReader::DecodeText(bytes), view, display, messages);
 }

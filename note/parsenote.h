@@ -22,6 +22,8 @@ bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
 
 // ParseNote of a note file's bytes, decoded as the reader decodes them (see
 // TextFileReader::DecodeText). ASCII bytes, the usual quoted-printable note, are read as they
-// are, without being turned into text first.
+// are, without being turned into text first. Given `bodyOctets`, the body of such a note is
+// left there as the octets that qvUTF8ToUNICODE turns into txtBody, and txtBody stays empty;
+// for any other note `bodyOctets` stays null.
 bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &display,
-                    MessageSink &messages);
+                    MessageSink &messages, QByteArray *bodyOctets = nullptr);
