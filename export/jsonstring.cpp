@@ -11,10 +11,8 @@
 
 namespace {
 
-// The most bytes one UTF-16 unit can take in a JSON string: a control character as \u00XX.
-constexpr qsizetype MaxJsonBytesPerUnit = 6;
 // Text is encoded in blocks of this many units, so the room made ahead stays small.
-constexpr qsizetype JsonBlockUnits = 64 * 1024;
+constexpr qsizetype JsonBlockUnits = JsonRoomAhead / MaxJsonBytesPerUnit;
 
 bool isPlainJsonAscii(char16_t c)
 {

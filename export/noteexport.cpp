@@ -20,17 +20,15 @@ public:
 
 ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool bodyOctets)
 {
-    QByteArray bytes;
-    try {
-        bytes = TextFileReader::shared().ReadAllBytes(path);
-    } catch (const QvError &failure) {
-        return unreadableNote(path, failure);
-    }
     ExportedNote note;
     note.file = path;
     RecordingSink messages;
-    note.accepted = ParseNoteBytes(bytes, note.view, display, messages,
-                                   bodyOctets ? &note.bodyOctets : nullptr);
+    try {
+        note.accepted = ParseNoteFile(TextFileReader::shared(), path, note.view, display, messages,
+                                      bodyOctets ? &note.bodyOctets : nullptr);
+    } catch (const QvError &failure) {
+        return unreadableNote(path, failure);
+    }
     if (note.accepted)
         note.view.title = NoteView::titleFor(path);
     else

@@ -7,7 +7,9 @@
 #include "qvtext.h"
 #include "textfilereader.h"
 
+#include <algorithm>
 #include <new>
+#include <optional>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -196,6 +198,158 @@ bool isAscii(QByteArrayView bytes)
     return true;
 }
 
+// Where a large note is read in pieces rather than whole.
+constexpr qint64 PiecesFrom = 4 * 1024 * 1024;
+// How far from the end the "END:VNOTE" line is looked for.
+constexpr qsizetype TailSize = 4096;
+
+bool isBlankOrTabOctet(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isLineBreakOctet(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Feeds a body's lines, arriving in pieces that may cut a line anywhere, to the decoder as
+// decodeBodyLines does: each line without the blanks at its ends. Blanks at the end of a piece
+// wait until the line goes on or ends.
+class BodyLines
+{
+public:
+    explicit BodyLines(BodyDecoder &decoder) : m_decoder(decoder) {}
+
+    void take(const char *p, const char *const end)
+    {
+        while (p < end) {
+            const char *const lineEnd = findLineBreak(p, end);
+            const char *first = p;
+            if (m_atLineStart) {
+                while (first < lineEnd && isBlankOrTabOctet(*first))
+                    ++first;
+            }
+            const char *last = lineEnd;
+            while (last > first && isBlankOrTabOctet(last[-1]))
+                --last;
+            if (first < last) {
+                if (!m_blanks.isEmpty())
+                    m_decoder.feed(QLatin1StringView(m_blanks));
+                m_blanks.clear();
+                m_decoder.feed(QLatin1StringView(first, last - first));
+                m_atLineStart = false;
+            }
+            if (lineEnd == end) {
+                if (!m_atLineStart)
+                    m_blanks.append(last, lineEnd - last);
+                return;
+            }
+            m_blanks.clear();
+            m_atLineStart = true;
+            p = lineEnd + 1;
+        }
+    }
+
+private:
+    BodyDecoder &m_decoder;
+    bool m_atLineStart = true;
+    QByteArray m_blanks;
+};
+
+// Where the body's line starts in `head`, the first piece of a note: after the first line that
+// is the body marker, trimmed and in capitals. -1 when no such whole line is in the piece.
+qsizetype bodyStartIn(QByteArrayView head)
+{
+    const char *const begin = head.data();
+    const char *const end = begin + head.size();
+    for (const char *p = begin; p < end;) {
+        const char *const lineEnd = findLineBreak(p, end);
+        if (lineEnd + 1 >= end)
+            return -1; // the line, or its CR LF, may go on in the next piece
+        const QLatin1StringView line = trimBlanks(QLatin1StringView(p, lineEnd - p));
+        if (line.size() == BodyMarker.size() &&
+            QStringView(BodyMarker).compare(line, Qt::CaseInsensitive) == 0)
+            return lineEnd + 1 - begin;
+        p = lineEnd + 1;
+    }
+    return -1;
+}
+
+// Where the body ends in a note of `size` bytes whose last `tail` bytes are given: at the line
+// break before the last line, which must be "END:VNOTE" alone before the trailing line breaks.
+// -1 when it is not.
+qint64 bodyEndFrom(QByteArrayView tail, qint64 size)
+{
+    qsizetype end = tail.size();
+    while (end > 0 && isLineBreakOctet(tail[end - 1]))
+        --end;
+    const qsizetype marker = end - EndMarker.size();
+    if (marker < 1 || !isLineBreakOctet(tail[marker - 1]) ||
+        !startsWithMarker(QLatin1StringView(tail.sliced(marker, EndMarker.size())), EndMarker))
+        return -1;
+    return size - tail.size() + marker - 1;
+}
+
+// The strict reading of a large ASCII note a piece at a time, the same as ParseNoteBytes of
+// all its bytes. Nothing when the note is not one that can be read so (not ASCII, a marker or
+// the body not where they are looked for, the file changed while read): the caller then reads
+// it whole, which also says what is wrong with it.
+std::optional<bool> parsePieces(TextFilePieces &file, NoteView &view, const DateDisplay &display,
+                                QByteArray *bodyOctets)
+{
+    // A note that cannot be read this way is read whole, which reports what is wrong.
+    class : public MessageSink
+    {
+    public:
+        void showCritical(const QString &) override {}
+    } quiet;
+    const qint64 size = file.size();
+    const QByteArray tail = file.readAt(size - TailSize, TailSize);
+    const qint64 bodyEnd = bodyEndFrom(tail, size);
+    const QByteArrayView head = file.next();
+    const qsizetype bodyStart = bodyStartIn(head);
+    if (tail.size() != TailSize || !isAscii(tail) || bodyEnd < 0 || bodyStart < 0 ||
+        bodyEnd < bodyStart || !isAscii(head))
+        return std::nullopt;
+    // The fields, from the lines up to the body marker as though the note ended there.
+    NoteView fields;
+    QByteArray upToBody = head.first(bodyStart).toByteArray() + EndMarker.toLatin1();
+    if (!parseNoteText(QLatin1StringView(upToBody), fields, display, quiet))
+        return std::nullopt;
+    upToBody.clear();
+
+    try {
+        BodyDecoder decoder;
+        if (bodyOctets != nullptr)
+            decoder.keepOctets();
+        decoder.reserve(bodyEnd - bodyStart);
+        BodyLines lines(decoder);
+        qint64 at = 0;
+        for (QByteArrayView piece = head; !piece.isEmpty(); piece = file.next()) {
+            if (at > 0 && !isAscii(piece))
+                return std::nullopt;
+            const qint64 from = std::max<qint64>(at, bodyStart);
+            const qint64 to = std::min<qint64>(at + piece.size(), bodyEnd);
+            if (from < to)
+                lines.take(piece.data() + (from - at), piece.data() + (to - at));
+            at += piece.size();
+        }
+        if (at != size)
+            return std::nullopt;
+        view = std::move(fields);
+        if (bodyOctets != nullptr)
+            *bodyOctets = decoder.finishOctets();
+        else
+            view.txtBody = decoder.finish();
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const std::exception &) {
+        return std::nullopt; // read whole, the body is shown as decodeBodyLines shows it
+    }
+    return true;
+}
+
 } // namespace
 
 QString beginMarkerMissingMessage()
@@ -221,4 +375,16 @@ bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &dis
         return parseNoteText(QLatin1StringView(bytes.data(), bytes.size()), view, display, messages,
                              bodyOctets);
     return ParseNote(TextFileReader::DecodeText(bytes), view, display, messages);
+}
+
+bool ParseNoteFile(const TextFileReader &reader, const QString &path, NoteView &view,
+                   const DateDisplay &display, MessageSink &messages, QByteArray *bodyOctets)
+{
+    TextFilePieces file(reader, path);
+    if (file.size() >= PiecesFrom) {
+        if (const std::optional<bool> accepted = parsePieces(file, view, display, bodyOctets))
+            return *accepted;
+        return ParseNoteBytes(reader.ReadAllBytes(path), view, display, messages, bodyOctets);
+    }
+    return ParseNoteBytes(file.readAll(), view, display, messages, bodyOctets);
 }

@@ -4,6 +4,7 @@
 #include "formatstamp.h"
 #include "messagesink.h"
 #include "noteview.h"
+#include "textfilereader.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -27,3 +28,10 @@ bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
 // for any other note `bodyOctets` stays null.
 bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &display,
                     MessageSink &messages, QByteArray *bodyOctets = nullptr);
+
+// ParseNoteBytes of the file at `path`, read by `reader`; throws its QvError when the file
+// cannot be read. A large note in ASCII, the usual quoted-printable note, is read a piece at a
+// time and never held whole.
+bool ParseNoteFile(const TextFileReader &reader, const QString &path, NoteView &view,
+                   const DateDisplay &display, MessageSink &messages,
+                   QByteArray *bodyOctets = nullptr);

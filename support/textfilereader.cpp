@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,6 +69,8 @@ void checkType(const QString &path, const struct stat &info)
     // One substitution for both, so that a path holding "%1" is shown as it is.
     throw QvError(TextFileReader::TooLarge, QStringLiteral("Файл больше %1: %2").arg(limit, path));
 }
+
+} // namespace
 
 // A note file opened for reading, and the cap that everything about it is held to: the size
 // looked at before opening, the size of what was opened (the file may have been swapped
@@ -131,6 +134,28 @@ public:
         return {buffer.constData(), used};
     }
 
+    // Up to `length` bytes from `offset` on, without moving the position fill() reads from.
+    QByteArray readAt(qint64 offset, qsizetype length) const
+    {
+        QByteArray bytes(length, Qt::Uninitialized);
+        qsizetype used = 0;
+        while (used < length) {
+            const ssize_t got =
+                ::pread(m_fd, bytes.data() + used, size_t(length - used), off_t(offset + used));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw QvError(TextFileReader::InputOutputError,
+                              QStringLiteral("Ошибка чтения файла: %1 (%2)")
+                                  .arg(m_path, systemMessage(errno)));
+            if (got == 0)
+                break;
+            used += got;
+        }
+        bytes.truncate(used);
+        return bytes;
+    }
+
 private:
     void checkSize(const struct stat &info) const
     {
@@ -144,6 +169,8 @@ private:
     qint64 m_size = 0;
     qint64 m_read = 0;
 };
+
+namespace {
 
 // A buffer for reading `file`: a small file is read at once, in a buffer of its size and one
 // byte more to see its end; a large one, or one that reports no size, a chunk at a time.
@@ -181,8 +208,33 @@ QvError TextFileReader::outOfMemory()
 
 QByteArray TextFileReader::ReadAllBytes(const QString &path) const
 {
+    return TextFilePieces(*this, path).readAll();
+}
+
+TextFilePieces::TextFilePieces(const TextFileReader &reader, const QString &path) : m_path(path)
+{
+    reportingMemory([&] {
+        m_file = std::make_unique<CappedFile>(m_path, reader.maxFileSize());
+        return 0;
+    });
+}
+
+TextFilePieces::~TextFilePieces() = default;
+
+qint64 TextFilePieces::size() const
+{
+    return m_file->size();
+}
+
+QByteArray TextFilePieces::readAt(qint64 offset, qsizetype length) const
+{
+    return reportingMemory([&] { return m_file->readAt(offset, length); });
+}
+
+QByteArray TextFilePieces::readAll()
+{
     return reportingMemory([&] {
-        CappedFile file(path, m_maxFileSize);
+        CappedFile &file = *m_file;
         // Straight into the result, with a byte more than the file's size to see its end.
         QByteArray bytes(file.size() + 1, Qt::Uninitialized);
         const qsizetype first = file.fill(bytes).size();
@@ -198,6 +250,15 @@ QByteArray TextFileReader::ReadAllBytes(const QString &path) const
                 break;
         }
         return bytes;
+    });
+}
+
+QByteArrayView TextFilePieces::next()
+{
+    return reportingMemory([&] {
+        if (m_piece.isEmpty())
+            m_piece.resize(PieceSize);
+        return m_file->fill(m_piece);
     });
 }
 
