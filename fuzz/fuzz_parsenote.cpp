@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ParseNote into a NoteView, on any bytes read as a note file would be, against the plain
 // step-by-step parser; and ParseNoteBytes on the same bytes, which must give the same view and
-// messages without decoding ASCII first.
+// messages without decoding ASCII first, and ParseNoteFile on them as a file read in pieces of
+// 64 to 319 bytes, which must give the same again, the body's octets too.
 
 #include "fuzzcheck.h"
 #include "fuzznotes.h"
@@ -9,7 +10,9 @@
 #include "reference.h"
 #include "textfilereader.h"
 
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
@@ -35,6 +38,33 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     if (bytesAccepted != accepted || bytesSink.messages != sink.messages || !(fromBytes == view))
         fuzzcheck::fail("ParseNoteBytes against ParseNote of the text",
                         fromBytes.txtBody + u'|' + view.txtBody);
+
+    static const QTemporaryDir folder;
+    static const QString path = folder.filePath(QStringLiteral("note.vnt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+        fuzzcheck::fail("cannot write the note file", path);
+    file.close();
+    const PieceReading pieces{0, 64 + (size > 0 ? data[0] : 0)};
+    for (const bool keepOctets : {false, true}) {
+        QByteArray octets;
+        QByteArray pieceOctets;
+        NoteView wholeView;
+        fuzzcheck::RecordingSink wholeSink;
+        const bool wholeAccepted =
+            ParseNoteBytes(QByteArrayView(reinterpret_cast<const char *>(data), size), wholeView,
+                           dates, wholeSink, keepOctets ? &octets : nullptr);
+        NoteView pieceView;
+        fuzzcheck::RecordingSink pieceSink;
+        const bool pieceAccepted =
+            ParseNoteFile(TextFileReader(), path, pieceView, dates, pieceSink,
+                          keepOctets ? &pieceOctets : nullptr, pieces);
+        if (pieceAccepted != wholeAccepted || pieceSink.messages != wholeSink.messages ||
+            !(pieceView == wholeView) || pieceOctets != octets)
+            fuzzcheck::fail("ParseNoteFile in pieces against ParseNoteBytes",
+                            pieceView.txtBody + u'|' + wholeView.txtBody);
+    }
 
     NoteView expected;
     const QString message = referenceParseNote(text, expected, dates);

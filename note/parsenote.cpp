@@ -198,8 +198,6 @@ bool isAscii(QByteArrayView bytes)
     return true;
 }
 
-// Where a large note is read in pieces rather than whole.
-constexpr qint64 PiecesFrom = 4 * 1024 * 1024;
 // How far from the end the "END:VNOTE" line is looked for.
 constexpr qsizetype TailSize = 4096;
 
@@ -305,11 +303,12 @@ std::optional<bool> parsePieces(TextFilePieces &file, NoteView &view, const Date
         void showCritical(const QString &) override {}
     } quiet;
     const qint64 size = file.size();
-    const QByteArray tail = file.readAt(size - TailSize, TailSize);
+    const auto tailSize = qsizetype(std::min<qint64>(size, TailSize));
+    const QByteArray tail = file.readAt(size - tailSize, tailSize);
     const qint64 bodyEnd = bodyEndFrom(tail, size);
     const QByteArrayView head = file.next();
     const qsizetype bodyStart = bodyStartIn(head);
-    if (tail.size() != TailSize || !isAscii(tail) || bodyEnd < 0 || bodyStart < 0 ||
+    if (tail.size() != tailSize || !isAscii(tail) || bodyEnd < 0 || bodyStart < 0 ||
         bodyEnd < bodyStart || !isAscii(head))
         return std::nullopt;
     // The fields, from the lines up to the body marker as though the note ended there.
@@ -378,10 +377,11 @@ bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &dis
 }
 
 bool ParseNoteFile(const TextFileReader &reader, const QString &path, NoteView &view,
-                   const DateDisplay &display, MessageSink &messages, QByteArray *bodyOctets)
+                   const DateDisplay &display, MessageSink &messages, QByteArray *bodyOctets,
+                   const PieceReading &pieces)
 {
-    TextFilePieces file(reader, path);
-    if (file.size() >= PiecesFrom) {
+    TextFilePieces file(reader, path, pieces.pieceSize);
+    if (file.size() >= pieces.from) {
         if (const std::optional<bool> accepted = parsePieces(file, view, display, bodyOctets))
             return *accepted;
         return ParseNoteBytes(reader.ReadAllBytes(path), view, display, messages, bodyOctets);

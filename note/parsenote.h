@@ -32,6 +32,11 @@ bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &dis
 // ParseNoteBytes of the file at `path`, read by `reader`; throws its QvError when the file
 // cannot be read. A large note in ASCII, the usual quoted-printable note, is read a piece at a
 // time and never held whole.
+struct PieceReading
+{
+    qint64 from = 4 * 1024 * 1024; // the size from which a file is read in pieces
+    qsizetype pieceSize = TextFilePieces::PieceSize;
+};
 bool ParseNoteFile(const TextFileReader &reader, const QString &path, NoteView &view,
                    const DateDisplay &display, MessageSink &messages,
-                   QByteArray *bodyOctets = nullptr);
+                   QByteArray *bodyOctets = nullptr, const PieceReading &pieces = {});

@@ -211,7 +211,9 @@ QByteArray TextFileReader::ReadAllBytes(const QString &path) const
     return TextFilePieces(*this, path).readAll();
 }
 
-TextFilePieces::TextFilePieces(const TextFileReader &reader, const QString &path) : m_path(path)
+TextFilePieces::TextFilePieces(const TextFileReader &reader, const QString &path,
+                               qsizetype pieceSize)
+    : m_path(path), m_pieceSize(std::max<qsizetype>(pieceSize, 1))
 {
     reportingMemory([&] {
         m_file = std::make_unique<CappedFile>(m_path, reader.maxFileSize());
@@ -257,7 +259,7 @@ QByteArrayView TextFilePieces::next()
 {
     return reportingMemory([&] {
         if (m_piece.isEmpty())
-            m_piece.resize(PieceSize);
+            m_piece.resize(m_pieceSize);
         return m_file->fill(m_piece);
     });
 }

@@ -63,7 +63,8 @@ class TextFilePieces
 public:
     static constexpr qsizetype PieceSize = 1024 * 1024;
 
-    TextFilePieces(const TextFileReader &reader, const QString &path);
+    TextFilePieces(const TextFileReader &reader, const QString &path,
+                   qsizetype pieceSize = PieceSize);
     ~TextFilePieces();
     TextFilePieces(const TextFilePieces &) = delete;
     TextFilePieces &operator=(const TextFilePieces &) = delete;
@@ -74,12 +75,13 @@ public:
     [[nodiscard]] QByteArray readAt(qint64 offset, qsizetype length) const;
     // Everything from the start on, at once: what ReadAllBytes gives.
     [[nodiscard]] QByteArray readAll();
-    // The next PieceSize bytes from the start on, fewer at the end, none after it. The view
+    // The next pieceSize bytes from the start on, fewer at the end, none after it. The view
     // holds until the next call.
     QByteArrayView next();
 
 private:
     QString m_path;
     std::unique_ptr<CappedFile> m_file;
+    qsizetype m_pieceSize;
     QByteArray m_piece;
 };
