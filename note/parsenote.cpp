@@ -296,7 +296,7 @@ qint64 bodyEndFrom(QByteArrayView tail, qint64 size)
 std::optional<bool> parsePieces(TextFilePieces &file, NoteView &view, const DateDisplay &display,
                                 QByteArray *bodyOctets)
 {
-    // A note that cannot be read this way is read whole, which reports what is wrong.
+    // Nothing is reported from here: a note this cannot read is read again whole.
     class : public MessageSink
     {
     public:
