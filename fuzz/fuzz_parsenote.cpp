@@ -2,7 +2,8 @@
 // ParseNote into a NoteView, on any bytes read as a note file would be, against the plain
 // step-by-step parser; and ParseNoteBytes on the same bytes, which must give the same view and
 // messages without decoding ASCII first, and ParseNoteFile on them as a file read in pieces of
-// 64 to 319 bytes, which must give the same again, the body's octets too.
+// 64 to 319 bytes, its body cut in two parts where it can be, which must give the same again,
+// the body's octets too.
 
 #include "fuzzcheck.h"
 #include "fuzznotes.h"
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
         fuzzcheck::fail("cannot write the note file", path);
     file.close();
-    const PieceReading pieces{0, 64 + (size > 0 ? data[0] : 0)};
+    const PieceReading pieces{0, 64 + (size > 0 ? data[0] : 0), 0};
     for (const bool keepOctets : {false, true}) {
         QByteArray octets;
         QByteArray pieceOctets;

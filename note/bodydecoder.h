@@ -28,6 +28,9 @@ public:
     // The octets instead of their text, for a caller that writes UTF-8 anyway: what finish()
     // would decode as UTF-8. Call it instead of finish(), after keepOctets() and the pieces.
     void keepOctets() { m_keepOctets = true; }
+    // The pieces to come follow an "=", as the part of a body decoded apart from what comes
+    // before it, which ended with an "=". Call it before the pieces.
+    void continueAfterEquals() { m_state = State::ElementStart; }
     [[nodiscard]] QByteArray finishOctets();
 
 private:

@@ -4,12 +4,16 @@
 #include "bodydecoder.h"
 #include "linesplitter.h"
 #include "qvattempt.h"
+#include "qverror.h"
 #include "qvtext.h"
 #include "textfilereader.h"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -289,12 +293,52 @@ qint64 bodyEndFrom(QByteArrayView tail, qint64 size)
     return size - tail.size() + marker - 1;
 }
 
+// Decodes the body lines in [from, to) of `file` into `decoder`, reading [from, end) a piece
+// at a time: false when an octet there is not ASCII, or the file does not end at `end`.
+bool decodePart(const TextFilePieces &file, qsizetype pieceSize, qint64 from, qint64 to, qint64 end,
+                BodyDecoder &decoder)
+{
+    QByteArray buffer(pieceSize, Qt::Uninitialized);
+    BodyLines lines(decoder);
+    qint64 at = from;
+    for (QByteArrayView piece; at < end; at += piece.size()) {
+        buffer.resize(qsizetype(std::min<qint64>(pieceSize, end - at)));
+        piece = file.readAt(at, buffer);
+        if (piece.isEmpty() || !isAscii(piece))
+            return false;
+        if (at < to)
+            lines.take(piece.data(), piece.data() + std::min<qint64>(piece.size(), to - at));
+    }
+    if (end != file.size())
+        return true;
+    buffer.resize(1);
+    return file.readAt(at, buffer).isEmpty(); // nor has it grown
+}
+
+// Where the body may be cut in two to be decoded in two parts at once: the start of a line after
+// one that ends with "=", where the decoding starts an element whatever came before. Looked for
+// in the piece at the middle of [from, to); -1 when there is none.
+qint64 middleCut(const TextFilePieces &file, qsizetype pieceSize, qint64 from, qint64 to)
+{
+    const qint64 middle = from + (to - from) / 2;
+    QByteArray buffer(std::min<qint64>(pieceSize, to - middle), Qt::Uninitialized);
+    const QByteArrayView piece = file.readAt(middle, buffer);
+    for (qsizetype at = 1; at + 1 < piece.size(); ++at) {
+        if (piece[at - 1] == '=' && isLineBreakOctet(piece[at])) {
+            const bool crlf = piece[at] == '\r' && piece[at + 1] == '\n';
+            return middle + at + (crlf ? 2 : 1);
+        }
+    }
+    return -1;
+}
+
 // The strict reading of a large ASCII note a piece at a time, the same as ParseNoteBytes of
-// all its bytes. Nothing when the note is not one that can be read so (not ASCII, a marker or
-// the body not where they are looked for, the file changed while read): the caller then reads
-// it whole, which also says what is wrong with it.
+// all its bytes. A body kept as octets is decoded in two parts on two threads where it can be
+// cut. Nothing when the note is not one that can be read so (not ASCII, a marker or the body
+// not where they are looked for, the file changed while read): the caller then reads it whole,
+// which also says what is wrong with it.
 std::optional<bool> parsePieces(TextFilePieces &file, NoteView &view, const DateDisplay &display,
-                                QByteArray *bodyOctets)
+                                QByteArray *bodyOctets, const PieceReading &reading)
 {
     // Nothing is reported from here: a note this cannot read is read again whole.
     class : public MessageSink
@@ -303,45 +347,70 @@ std::optional<bool> parsePieces(TextFilePieces &file, NoteView &view, const Date
         void showCritical(const QString &) override {}
     } quiet;
     const qint64 size = file.size();
-    const auto tailSize = qsizetype(std::min<qint64>(size, TailSize));
-    const QByteArray tail = file.readAt(size - tailSize, tailSize);
-    const qint64 bodyEnd = bodyEndFrom(tail, size);
+    QByteArray tail(std::min<qint64>(size, TailSize), Qt::Uninitialized);
+    const qint64 bodyEnd = bodyEndFrom(file.readAt(size - tail.size(), tail), size);
     const QByteArrayView head = file.next();
     const qsizetype bodyStart = bodyStartIn(head);
-    if (tail.size() != tailSize || !isAscii(tail) || bodyEnd < 0 || bodyStart < 0 ||
-        bodyEnd < bodyStart || !isAscii(head))
+    if (!isAscii(tail) || bodyEnd < 0 || bodyStart < 0 || bodyEnd < bodyStart || !isAscii(head))
         return std::nullopt;
     // The fields, from the lines up to the body marker as though the note ended there.
     NoteView fields;
-    QByteArray upToBody = head.first(bodyStart).toByteArray() + EndMarker.toLatin1();
+    const QByteArray upToBody = head.first(bodyStart).toByteArray() + EndMarker.toLatin1();
     if (!parseNoteText(QLatin1StringView(upToBody), fields, display, quiet))
         return std::nullopt;
-    upToBody.clear();
 
     try {
         BodyDecoder decoder;
         if (bodyOctets != nullptr)
             decoder.keepOctets();
         decoder.reserve(bodyEnd - bodyStart);
-        BodyLines lines(decoder);
-        qint64 at = 0;
-        for (QByteArrayView piece = head; !piece.isEmpty(); piece = file.next()) {
-            if (at > 0 && !isAscii(piece))
+        const qint64 cut = bodyOctets != nullptr && bodyEnd - bodyStart >= reading.splitFrom
+                               ? middleCut(file, reading.pieceSize, bodyStart, bodyEnd)
+                               : -1;
+        if (cut < 0) {
+            if (!decodePart(file, reading.pieceSize, bodyStart, bodyEnd, size, decoder))
                 return std::nullopt;
-            const qint64 from = std::max<qint64>(at, bodyStart);
-            const qint64 to = std::min<qint64>(at + piece.size(), bodyEnd);
-            if (from < to)
-                lines.take(piece.data() + (from - at), piece.data() + (to - at));
-            at += piece.size();
+        } else {
+            BodyDecoder second;
+            second.keepOctets();
+            second.continueAfterEquals();
+            second.reserve(bodyEnd - cut);
+            bool secondRead = false;
+            std::exception_ptr secondFailed;
+            const auto decodeSecond = [&] {
+                try {
+                    secondRead = decodePart(file, reading.pieceSize, cut, bodyEnd, size, second);
+                } catch (...) {
+                    secondFailed = std::current_exception();
+                }
+            };
+            std::optional<std::thread> thread;
+            try {
+                thread.emplace(decodeSecond);
+            } catch (const std::system_error &) {
+                decodeSecond(); // no thread to be had: one part after the other
+            }
+            const bool firstRead =
+                decodePart(file, reading.pieceSize, bodyStart, cut, cut, decoder);
+            if (thread)
+                thread->join();
+            if (secondFailed)
+                std::rethrow_exception(secondFailed);
+            if (!firstRead || !secondRead)
+                return std::nullopt;
+            *bodyOctets = decoder.finishOctets();
+            bodyOctets->append(second.finishOctets());
+            view = std::move(fields);
+            return true;
         }
-        if (at != size)
-            return std::nullopt;
         view = std::move(fields);
         if (bodyOctets != nullptr)
             *bodyOctets = decoder.finishOctets();
         else
             view.txtBody = decoder.finish();
     } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const QvError &) {
         throw;
     } catch (const std::exception &) {
         return std::nullopt; // read whole, the body is shown as decodeBodyLines shows it
@@ -382,7 +451,8 @@ bool ParseNoteFile(const TextFileReader &reader, const QString &path, NoteView &
 {
     TextFilePieces file(reader, path, pieces.pieceSize);
     if (file.size() >= pieces.from) {
-        if (const std::optional<bool> accepted = parsePieces(file, view, display, bodyOctets))
+        if (const std::optional<bool> accepted =
+                parsePieces(file, view, display, bodyOctets, pieces))
             return *accepted;
         return ParseNoteBytes(reader.ReadAllBytes(path), view, display, messages, bodyOctets);
     }

@@ -36,6 +36,8 @@ struct PieceReading
 {
     qint64 from = 4 * 1024 * 1024; // the size from which a file is read in pieces
     qsizetype pieceSize = TextFilePieces::PieceSize;
+    // The size of body from which a body kept as octets is decoded in two parts at once.
+    qint64 splitFrom = 8 * 1024 * 1024;
 };
 bool ParseNoteFile(const TextFileReader &reader, const QString &path, NoteView &view,
                    const DateDisplay &display, MessageSink &messages,

@@ -134,14 +134,14 @@ public:
         return {buffer.constData(), used};
     }
 
-    // Up to `length` bytes from `offset` on, without moving the position fill() reads from.
-    QByteArray readAt(qint64 offset, qsizetype length) const
+    // Reads from `offset` on into `buffer` until it is full or the file ends, without moving
+    // the position fill() reads from; returns the bytes read.
+    QByteArrayView readAt(qint64 offset, QByteArray &buffer) const
     {
-        QByteArray bytes(length, Qt::Uninitialized);
         qsizetype used = 0;
-        while (used < length) {
-            const ssize_t got =
-                ::pread(m_fd, bytes.data() + used, size_t(length - used), off_t(offset + used));
+        while (used < buffer.size()) {
+            const ssize_t got = ::pread(m_fd, buffer.data() + used, size_t(buffer.size() - used),
+                                        off_t(offset + used));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0)
@@ -152,8 +152,7 @@ public:
                 break;
             used += got;
         }
-        bytes.truncate(used);
-        return bytes;
+        return {buffer.constData(), used};
     }
 
 private:
@@ -228,9 +227,9 @@ qint64 TextFilePieces::size() const
     return m_file->size();
 }
 
-QByteArray TextFilePieces::readAt(qint64 offset, qsizetype length) const
+QByteArrayView TextFilePieces::readAt(qint64 offset, QByteArray &buffer) const
 {
-    return reportingMemory([&] { return m_file->readAt(offset, length); });
+    return m_file->readAt(offset, buffer);
 }
 
 QByteArray TextFilePieces::readAll()

@@ -71,8 +71,9 @@ public:
 
     // The size the opened file reported.
     [[nodiscard]] qint64 size() const;
-    // Up to `length` bytes from `offset` on; fewer where the file ends.
-    [[nodiscard]] QByteArray readAt(qint64 offset, qsizetype length) const;
+    // Reads from `offset` on into `buffer`, until it is full or the file ends; returns the bytes
+    // read. Does not move where next() reads, and may be called from several threads at once.
+    QByteArrayView readAt(qint64 offset, QByteArray &buffer) const;
     // Everything from the start on, at once: what ReadAllBytes gives.
     [[nodiscard]] QByteArray readAll();
     // The next pieceSize bytes from the start on, fewer at the end, none after it. The view

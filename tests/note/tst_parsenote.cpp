@@ -414,6 +414,8 @@ void TestParseNote::largeFileReadInPieces_data()
                lines("=41=42=43=4", "             ", "\r") + "\rEND:VNOTE\r\n\n\r";
     QTest::newRow("one line longer than a piece, blanks inside")
         << head + lines("=41      =42", "  a  \t", "") + "\r\nEND:VNOTE";
+    QTest::newRow("literal text after a line that ends with an equals sign")
+        << head + lines("4x=41=", "zz=42=", "\n") + "END:VNOTE";
     QTest::newRow("an end marker within the body")
         << head + lines("=41=42", "END:VNOTE", "\r\n") + "END:VNOTE\r\n";
     QTest::newRow("no end marker") << head + lines("=41", "=42", "\n") + "END:VNOTE x\n";
@@ -438,24 +440,27 @@ void TestParseNote::largeFileReadInPieces()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
 
-    for (const bool octets : {false, true}) {
-        NoteView whole;
-        RecordingSink wholeSink;
-        QByteArray wholeOctets;
-        const bool accepted = ParseNoteBytes(bytes, whole, fixedDisplay(false), wholeSink,
-                                             octets ? &wholeOctets : nullptr);
-        NoteView pieces;
-        RecordingSink piecesSink;
-        QByteArray piecesOctets;
-        QCOMPARE(ParseNoteFile(TextFileReader(), path, pieces, fixedDisplay(false), piecesSink,
-                               octets ? &piecesOctets : nullptr),
-                 accepted);
-        QCOMPARE(piecesSink.messages, wholeSink.messages);
-        QCOMPARE(pieces.txtVersion, whole.txtVersion);
-        QCOMPARE(pieces.txtBody.size(), whole.txtBody.size());
-        QCOMPARE(pieces, whole);
-        QCOMPARE(piecesOctets.size(), wholeOctets.size());
-        QVERIFY(piecesOctets == wholeOctets);
+    // As the companion reads it, and in small pieces cut in two parts wherever it can be.
+    for (const PieceReading &reading : {PieceReading(), PieceReading{0, 4099, 0}}) {
+        for (const bool octets : {false, true}) {
+            NoteView whole;
+            RecordingSink wholeSink;
+            QByteArray wholeOctets;
+            const bool accepted = ParseNoteBytes(bytes, whole, fixedDisplay(false), wholeSink,
+                                                 octets ? &wholeOctets : nullptr);
+            NoteView pieces;
+            RecordingSink piecesSink;
+            QByteArray piecesOctets;
+            QCOMPARE(ParseNoteFile(TextFileReader(), path, pieces, fixedDisplay(false), piecesSink,
+                                   octets ? &piecesOctets : nullptr, reading),
+                     accepted);
+            QCOMPARE(piecesSink.messages, wholeSink.messages);
+            QCOMPARE(pieces.txtVersion, whole.txtVersion);
+            QCOMPARE(pieces.txtBody.size(), whole.txtBody.size());
+            QCOMPARE(pieces, whole);
+            QCOMPARE(piecesOctets.size(), wholeOctets.size());
+            QVERIFY(piecesOctets == wholeOctets);
+        }
     }
 }
 
