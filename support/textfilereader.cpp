@@ -115,33 +115,32 @@ public:
     // Reads into `buffer` until it is full or the file ends; returns the bytes read.
     QByteArrayView fill(QByteArray &buffer)
     {
-        qsizetype used = 0;
-        while (used < buffer.size()) {
-            const ssize_t got = ::read(m_fd, buffer.data() + used, size_t(buffer.size() - used));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                throw QvError(TextFileReader::InputOutputError,
-                              QStringLiteral("Ошибка чтения файла: %1 (%2)")
-                                  .arg(m_path, systemMessage(errno)));
-            if (got == 0)
-                break;
-            used += got;
-            m_read += got;
-            if (m_read > m_cap)
-                failTooLarge(m_path, m_cap);
-        }
-        return {buffer.constData(), used};
+        const QByteArrayView read = readInto(buffer, [this](char *to, size_t length, qsizetype) {
+            return ::read(m_fd, to, length);
+        });
+        m_read += read.size();
+        if (m_read > m_cap)
+            failTooLarge(m_path, m_cap);
+        return read;
     }
 
     // Reads from `offset` on into `buffer` until it is full or the file ends, without moving
     // the position fill() reads from; returns the bytes read.
     QByteArrayView readAt(qint64 offset, QByteArray &buffer) const
     {
+        return readInto(buffer, [this, offset](char *to, size_t length, qsizetype done) {
+            return ::pread(m_fd, to, length, off_t(offset + done));
+        });
+    }
+
+private:
+    // Fills `buffer` with `read` (to, length, bytes done so far) until it is full or the file
+    // ends; returns the bytes read.
+    template <typename Read> QByteArrayView readInto(QByteArray &buffer, Read read) const
+    {
         qsizetype used = 0;
         while (used < buffer.size()) {
-            const ssize_t got = ::pread(m_fd, buffer.data() + used, size_t(buffer.size() - used),
-                                        off_t(offset + used));
+            const ssize_t got = read(buffer.data() + used, size_t(buffer.size() - used), used);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0)
@@ -155,7 +154,6 @@ public:
         return {buffer.constData(), used};
     }
 
-private:
     void checkSize(const struct stat &info) const
     {
         if (info.st_size > m_cap)
