@@ -76,14 +76,15 @@ QByteArray enexOpening(const QDateTime &exportDate, const QString &application,
 QByteArray enexNote(const ExportedNote &note)
 {
     const NoteView &view = note.view;
+    const QString body = bodyText(note);
     QByteArray out;
     QXmlStreamWriter xml(&out);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(2);
     xml.writeStartElement(QStringLiteral("note"));
-    xml.writeTextElement(QStringLiteral("title"), xmlSafeText(noteTitle(view.txtBody, note.file)));
+    xml.writeTextElement(QStringLiteral("title"), xmlSafeText(noteTitle(body, note.file)));
     xml.writeStartElement(QStringLiteral("content"));
-    xml.writeCDATA(enNote(view.txtBody));
+    xml.writeCDATA(enNote(body));
     xml.writeEndElement();
     if (view.createdUtc.isValid())
         xml.writeTextElement(QStringLiteral("created"), compactUtcText(view.createdUtc));

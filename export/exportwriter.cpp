@@ -8,6 +8,7 @@
 #include "textfilereader.h"
 #include "utctext.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -39,10 +40,23 @@ public:
         start(key);
         appendJsonString(m_out, value);
     }
+    void utf8Member(const char *key, QByteArrayView octets)
+    {
+        start(key);
+        appendJsonUtf8(m_out, octets);
+    }
     void literal(const char *key, const QByteArray &value)
     {
         start(key);
         m_out.append(value);
+    }
+    void utc(const char *key, const QDateTime &moment)
+    {
+        start(key);
+        if (moment.isValid())
+            m_out.append('"').append(isoUtcText(moment).toLatin1()).append('"');
+        else
+            m_out.append("null");
     }
     void close() { m_out.append(m_layout.close); }
 
@@ -60,20 +74,17 @@ private:
     bool m_first = true;
 };
 
-QByteArray jsonUtc(const QDateTime &moment)
-{
-    return moment.isValid() ? '"' + isoUtcText(moment).toLatin1() + '"' : QByteArray("null");
-}
-
 QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool withIndex)
 {
     const NoteView &view = note.view;
-    // Room for everything but control characters, so that a large body is not copied as the
-    // object grows.
+    // Room for everything but control characters, and for the room the string writer asks
+    // ahead, so that the object is never copied as it grows.
+    const qsizetype body = view.txtBody.size() + note.bodyOctets.size();
     QByteArray out;
-    out.reserve(512 + 3 * (note.file.size() + view.title.size() + view.txtVersion.size() +
-                           view.txtDateCreated.size() + view.txtDateModified.size() +
-                           view.txtBody.size() + note.error.size()));
+    out.reserve(512 + std::min(body * MaxJsonBytesPerUnit, JsonRoomAhead) +
+                3 * (note.file.size() + view.title.size() + view.txtVersion.size() +
+                     view.txtDateCreated.size() + view.txtDateModified.size() + body +
+                     note.error.size()));
     JsonObject object(out, layout);
     object.member("file", note.file);
     if (withIndex)
@@ -83,10 +94,13 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     object.member("version", view.txtVersion);
     object.member("created", view.txtDateCreated);
     object.member("modified", view.txtDateModified);
-    object.member("body", view.txtBody);
+    if (note.bodyOctets.isNull())
+        object.member("body", view.txtBody);
+    else
+        object.utf8Member("body", note.bodyOctets);
     object.member("error", note.error);
-    object.literal("created_utc", jsonUtc(view.createdUtc));
-    object.literal("modified_utc", jsonUtc(view.modifiedUtc));
+    object.utc("created_utc", view.createdUtc);
+    object.utc("modified_utc", view.modifiedUtc);
     object.close();
     return out;
 }
@@ -105,7 +119,7 @@ QByteArray textBlock(const ExportedNote &note)
                .arg(note.view.title, note.view.txtVersion, note.view.txtDateCreated,
                     note.view.txtDateModified);
     // The body's own CR LF line ends, as a terminal or a text file on this system expects.
-    QString body = note.view.txtBody;
+    QString body = bodyText(note);
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     out += body;
     if (!body.isEmpty() && !body.endsWith(u'\n'))

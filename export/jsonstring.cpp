@@ -11,10 +11,8 @@
 
 namespace {
 
-// The most bytes one UTF-16 unit can take in a JSON string: a control character as \u00XX.
-constexpr qsizetype MaxJsonBytesPerUnit = 6;
 // Text is encoded in blocks of this many units, so the room made ahead stays small.
-constexpr qsizetype JsonBlockUnits = 64 * 1024;
+constexpr qsizetype JsonBlockUnits = JsonRoomAhead / MaxJsonBytesPerUnit;
 
 bool isPlainJsonAscii(char16_t c)
 {
@@ -138,4 +136,125 @@ void appendJsonString(QByteArray &out, QStringView text)
     *room(1) = '"';
     ++used;
     out.resize(used);
+}
+
+namespace {
+
+constexpr QByteArrayView Utf8ByteOrderMark("\xEF\xBB\xBF");
+
+bool isContinuation(unsigned char octet)
+{
+    return (octet & 0xC0) == 0x80;
+}
+
+// Escapes well-formed UTF-8 into `out` (room for MaxJsonBytesPerUnit bytes an octet) and
+// returns the end of what it wrote, or nullptr at the first octet that is not well-formed.
+char *encodeJsonUtf8(QByteArrayView octets, char *out)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(octets.data());
+    const unsigned char *const end = p + octets.size();
+    while (p < end) {
+#if defined(__SSE2__)
+        if (end - p >= 16) {
+            // Sixteen octets at once when they are ASCII and two-octet sequences only, the
+            // usual text: each continuation octet must follow a lead octet C2-DF, and every such
+            // lead be followed by one. Quotes, backslashes and control characters are copied too,
+            // then the copy is cut before the first and it is escaped.
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            // As signed bytes, every octet from 0x80 up is below 0x20, and the continuations
+            // (80-BF) are below C0.
+            const unsigned high = unsigned(_mm_movemask_epi8(chunk));
+            const unsigned belowSpace =
+                unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(chunk, _mm_set1_epi8(0x20))));
+            const unsigned quotes = unsigned(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
+                                               _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\')))));
+            const unsigned escaped = (belowSpace & ~high) | quotes;
+            const unsigned continuations = unsigned(
+                _mm_movemask_epi8(_mm_cmplt_epi8(chunk, _mm_set1_epi8(char(0xC0)))) & high);
+            const unsigned leads = unsigned(
+                _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(char(0xC1))),
+                                                _mm_cmplt_epi8(chunk, _mm_set1_epi8(char(0xE0))))));
+            // A lead in the last place is left for the next round, with its continuation.
+            const unsigned lastLead = leads & 0x8000U;
+            if ((continuations | leads) == high && continuations == ((leads << 1) & 0xFFFFU)) {
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), chunk);
+                const int taken = escaped != 0 ? __builtin_ctz(escaped) : lastLead != 0 ? 15 : 16;
+                p += taken;
+                out += taken;
+                if (escaped != 0) {
+                    const char16_t unit = *p++;
+                    out = encodeJson(QStringView(&unit, 1), out);
+                }
+                continue;
+            }
+        }
+#endif
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            if (isPlainJsonAscii(c)) {
+                *out++ = static_cast<char>(c);
+            } else {
+                // The escapes of appendJsonString, from its one-unit path.
+                const char16_t unit = c;
+                out = encodeJson(QStringView(&unit, 1), out);
+            }
+            ++p;
+        } else if (c >= 0xC2 && c <= 0xDF && end - p >= 2 && isContinuation(p[1])) {
+            out[0] = static_cast<char>(p[0]);
+            out[1] = static_cast<char>(p[1]);
+            out += 2;
+            p += 2;
+        } else {
+            const QvUtf8Sequence sequence = qvReadUtf8(
+                QByteArrayView(reinterpret_cast<const char *>(p), std::min<qsizetype>(4, end - p)));
+            if (sequence.length == 0)
+                return nullptr;
+            out = std::copy_n(reinterpret_cast<const char *>(p), sequence.length, out);
+            p += sequence.length;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+void appendJsonUtf8(QByteArray &out, QByteArrayView octets)
+{
+    // A byte-order mark at the start is dropped by the decoding: leave that to it.
+    if (!octets.startsWith(Utf8ByteOrderMark)) {
+        const qsizetype before = out.size();
+        qsizetype used = before;
+        const auto room = [&](qsizetype bytes) {
+            if (out.size() - used < bytes)
+                out.resize(used + bytes <= out.capacity()
+                               ? out.capacity()
+                               : std::max(used + bytes, 2 * out.capacity()));
+            return out.data() + used;
+        };
+        *room(1) = '"';
+        ++used;
+        bool wellFormed = true;
+        for (qsizetype at = 0; wellFormed && at < octets.size();) {
+            // A block ends before a sequence that the next block would cut.
+            qsizetype length = std::min(JsonBlockUnits, octets.size() - at);
+            if (at + length < octets.size()) {
+                while (length > 1 && isContinuation(octets[at + length]))
+                    --length;
+            }
+            char *const first = room(length * MaxJsonBytesPerUnit);
+            char *const end = encodeJsonUtf8(octets.sliced(at, length), first);
+            wellFormed = end != nullptr;
+            if (wellFormed)
+                used += end - first;
+            at += length;
+        }
+        if (wellFormed) {
+            *room(1) = '"';
+            out.resize(used + 1);
+            return;
+        }
+        out.resize(before);
+    }
+    appendJsonString(out, qvUTF8ToUNICODE(octets));
 }

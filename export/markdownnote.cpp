@@ -10,16 +10,16 @@
 QByteArray markdownNote(const ExportedNote &note)
 {
     const NoteView &view = note.view;
-    QString out =
-        QStringLiteral("---\ntitle: ") + yamlScalar(noteTitle(view.txtBody, note.file)) + u'\n';
+    const QString body = bodyText(note);
+    QString out = QStringLiteral("---\ntitle: ") + yamlScalar(noteTitle(body, note.file)) + u'\n';
     if (view.createdUtc.isValid())
         out += QStringLiteral("created: ") + isoUtcText(view.createdUtc) + u'\n';
     if (view.modifiedUtc.isValid())
         out += QStringLiteral("updated: ") + isoUtcText(view.modifiedUtc) + u'\n';
     out += QStringLiteral("source: ") + yamlScalar(qvGetFileName(note.file)) +
            QStringLiteral("\n---\n");
-    const QString body = markdownText(view.txtBody);
-    if (!body.isEmpty())
-        out += u'\n' + body + u'\n';
+    const QString text = markdownText(body);
+    if (!text.isEmpty())
+        out += u'\n' + text + u'\n';
     return out.toUtf8();
 }

@@ -4,6 +4,7 @@
 #include "lenientreader.h"
 #include "messagesink.h"
 #include "parsenote.h"
+#include "qvutf8.h"
 #include "textfilereader.h"
 
 #include <new>
@@ -17,22 +18,21 @@ public:
     QString text;
 };
 
-ExportedNote readAndParse(const QString &path, const DateDisplay &display)
+ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool bodyOctets)
 {
-    QByteArray bytes;
-    try {
-        bytes = TextFileReader::shared().ReadAllBytes(path);
-    } catch (const QvError &failure) {
-        return unreadableNote(path, failure);
-    }
     ExportedNote note;
     note.file = path;
     RecordingSink messages;
-    note.accepted = ParseNoteBytes(bytes, note.view, display, messages);
+    try {
+        note.accepted = ParseNoteFile(TextFileReader::shared(), path, note.view, display, messages,
+                                      bodyOctets ? &note.bodyOctets : nullptr);
+    } catch (const QvError &failure) {
+        return unreadableNote(path, failure);
+    }
     if (note.accepted)
         note.view.title = NoteView::titleFor(path);
     else
-        note.view = NoteView(); // a rejected note leaves the view empty
+        note.view = NoteView(); // a rejected note shows nothing
     note.error = messages.text;
     return note;
 }
@@ -91,13 +91,18 @@ ExportedNote unreadableNote(const QString &path, const QvError &failure)
     return note;
 }
 
-ExportedNote exportNote(const QString &path, const DateDisplay &display)
+ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bodyOctets)
 {
     try {
-        return readAndParse(path, display);
+        return readAndParse(path, display, bodyOctets);
     } catch (const std::bad_alloc &) {
         return unreadableNote(path, TextFileReader::outOfMemory());
     }
+}
+
+QString bodyText(const ExportedNote &note)
+{
+    return note.bodyOctets.isNull() ? note.view.txtBody : qvUTF8ToUNICODE(note.bodyOctets);
 }
 
 QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display)

@@ -17,8 +17,11 @@ struct ExportedNote
     int count = 1;         // how many notes its file holds
     bool accepted = false; // read, and the note accepted
     NoteView view;         // the title and the four fields
-    QString error;         // the message box text the viewer would show; empty when none
-    QString readFailure;   // why the read failed; empty when it did not
+    // When not null, the body as the UTF-8 octets it decodes to, and view.txtBody is empty: for
+    // a writer of UTF-8 that need not turn a large body into text first (see exportNote).
+    QByteArray bodyOctets;
+    QString error;       // the message box text the viewer would show; empty when none
+    QString readFailure; // why the read failed; empty when it did not
 };
 
 // The message shown when a file cannot be read: the path, an empty line and the notice.
@@ -27,8 +30,12 @@ QString readFailureMessage(const QString &path);
 // The entry of a file that could not be read, or ran out of memory on the way.
 ExportedNote unreadableNote(const QString &path, const QvError &failure);
 
-// Reads and parses one file. Memory running out on the way is that file's read failure.
-ExportedNote exportNote(const QString &path, const DateDisplay &display);
+// Reads and parses one file. Memory running out on the way is that file's read failure. With
+// `bodyOctets`, the body may be left as octets (see ExportedNote::bodyOctets).
+ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bodyOctets = false);
+
+// The note's body as text, whichever way it was kept.
+QString bodyText(const ExportedNote &note);
 
 // Reads one file leniently: one entry for each note it holds, each titled as the viewer titles
 // it ("Quillet [memo.vnt] (2/3)" when there are several); a single entry when the file is not

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reader's bytes-to-text decoding on any bytes, against Qt's own decoders; and the UTF-8
 // decoder behind it, whole and in pieces cut at arbitrary places, against QString::fromUtf8; and
-// the same bytes as a file name, which must come back from text unchanged.
+// the same bytes as a file name, which must come back from text unchanged; and the same bytes
+// written as a JSON string straight from UTF-8, which must be what writing their text gives.
 
 #include "fuzzcheck.h"
+#include "jsonstring.h"
 #include "qvfilename.h"
 #include "qvutf8.h"
 #include "reference.h"
@@ -33,6 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         at += length;
     }
     fuzzcheck::expectEqual(decoder.finish(), expected, "pieces against Qt");
+
+    QByteArray fromOctets;
+    appendJsonUtf8(fromOctets, bytes);
+    QByteArray fromText;
+    appendJsonString(fromText, expected);
+    if (fromOctets != fromText)
+        fuzzcheck::fail("JSON from octets against JSON from their text",
+                        QString::fromUtf8(fromOctets));
 
     // The same bytes as a file name: as text and back, they name the same file.
     if (qvTextToFileName(qvFileNameToText(bytes)) != bytes)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -31,7 +32,10 @@ void BodyDecoder::reserve(qsizetype inputCharacters)
 {
     // Escapes take three characters an octet, and an octet gives at most one unit of text;
     // literal text is seldom more than a small part.
-    m_text.reserve(inputCharacters / 3 + ChunkSize);
+    if (m_keepOctets)
+        m_kept.reserve(inputCharacters / 3 + ChunkSize);
+    else
+        m_text.reserve(inputCharacters / 3 + ChunkSize);
 }
 
 char *BodyDecoder::room(qsizetype count)
@@ -46,7 +50,10 @@ char *BodyDecoder::room(qsizetype count)
 
 void BodyDecoder::flushOctets()
 {
-    m_text.append(QByteArrayView(m_octets.constData(), m_used));
+    if (m_keepOctets)
+        m_kept.append(m_octets.constData(), m_used);
+    else
+        m_text.append(QByteArrayView(m_octets.constData(), m_used));
     m_used = 0;
 }
 
@@ -196,6 +203,15 @@ template <typename Unit> const Unit *BodyDecoder::appendPlainLiteral(const Unit 
         out = qvWriteUtf8(out, unit(*p++));
     m_used = out - m_octets.constData();
     return p;
+}
+
+QByteArray BodyDecoder::finishOctets()
+{
+    endElement();
+    flushOctets();
+    m_octets.clear();
+    m_state = State::FirstElement;
+    return std::exchange(m_kept, QByteArray());
 }
 
 QString BodyDecoder::finish()

@@ -25,6 +25,13 @@ public:
     // A piece whose characters are its octets, as Latin-1 reads them.
     void feed(QLatin1StringView piece);
     [[nodiscard]] QString finish();
+    // The octets instead of their text, for a caller that writes UTF-8 anyway: what finish()
+    // would decode as UTF-8. Call it instead of finish(), after keepOctets() and the pieces.
+    void keepOctets() { m_keepOctets = true; }
+    // The pieces to come follow an "=", as the part of a body decoded apart from what comes
+    // before it, which ended with an "=". Call it before the pieces.
+    void continueAfterEquals() { m_state = State::ElementStart; }
+    [[nodiscard]] QByteArray finishOctets();
 
 private:
     enum class State {
@@ -51,6 +58,8 @@ private:
     QByteArray m_octets;
     qsizetype m_used = 0;
     QvUtf8Decoder m_text;
+    bool m_keepOctets = false;
+    QByteArray m_kept; // all the octets, when they are kept instead of decoded
     State m_state = State::FirstElement;
     int m_highNibble = 0;
     // The first element's characters while it may still be a two-digit octet.

@@ -4,6 +4,7 @@
 #include "formatstamp.h"
 #include "messagesink.h"
 #include "noteview.h"
+#include "textfilereader.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -22,6 +23,22 @@ bool ParseNote(const QString &text, NoteView &view, const DateDisplay &display,
 
 // ParseNote of a note file's bytes, decoded as the reader decodes them (see
 // TextFileReader::DecodeText). ASCII bytes, the usual quoted-printable note, are read as they
-// are, without being turned into text first.
+// are, without being turned into text first. Given `bodyOctets`, the body of such a note is
+// left there as the octets that qvUTF8ToUNICODE turns into txtBody, and txtBody stays empty;
+// for any other note `bodyOctets` stays null.
 bool ParseNoteBytes(QByteArrayView bytes, NoteView &view, const DateDisplay &display,
-                    MessageSink &messages);
+                    MessageSink &messages, QByteArray *bodyOctets = nullptr);
+
+// ParseNoteBytes of the file at `path`, read by `reader`; throws its QvError when the file
+// cannot be read. A large note in ASCII, the usual quoted-printable note, is read a piece at a
+// time and never held whole.
+struct PieceReading
+{
+    qint64 from = 4 * 1024 * 1024; // the size from which a file is read in pieces
+    qsizetype pieceSize = TextFilePieces::PieceSize;
+    // The size of body from which a body kept as octets is decoded in two parts at once.
+    qint64 splitFrom = 8 * 1024 * 1024;
+};
+bool ParseNoteFile(const TextFileReader &reader, const QString &path, NoteView &view,
+                   const DateDisplay &display, MessageSink &messages,
+                   QByteArray *bodyOctets = nullptr, const PieceReading &pieces = {});

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +70,8 @@ void checkType(const QString &path, const struct stat &info)
     throw QvError(TextFileReader::TooLarge, QStringLiteral("Файл больше %1: %2").arg(limit, path));
 }
 
+} // namespace
+
 // A note file opened for reading, and the cap that everything about it is held to: the size
 // looked at before opening, the size of what was opened (the file may have been swapped
 // between the two) and the bytes actually read (it may grow while it is read).
@@ -112,9 +115,32 @@ public:
     // Reads into `buffer` until it is full or the file ends; returns the bytes read.
     QByteArrayView fill(QByteArray &buffer)
     {
+        const QByteArrayView read = readInto(buffer, [this](char *to, size_t length, qsizetype) {
+            return ::read(m_fd, to, length);
+        });
+        m_read += read.size();
+        if (m_read > m_cap)
+            failTooLarge(m_path, m_cap);
+        return read;
+    }
+
+    // Reads from `offset` on into `buffer` until it is full or the file ends, without moving
+    // the position fill() reads from; returns the bytes read.
+    QByteArrayView readAt(qint64 offset, QByteArray &buffer) const
+    {
+        return readInto(buffer, [this, offset](char *to, size_t length, qsizetype done) {
+            return ::pread(m_fd, to, length, off_t(offset + done));
+        });
+    }
+
+private:
+    // Fills `buffer` with `read` (to, length, bytes done so far) until it is full or the file
+    // ends; returns the bytes read.
+    template <typename Read> QByteArrayView readInto(QByteArray &buffer, Read read) const
+    {
         qsizetype used = 0;
         while (used < buffer.size()) {
-            const ssize_t got = ::read(m_fd, buffer.data() + used, size_t(buffer.size() - used));
+            const ssize_t got = read(buffer.data() + used, size_t(buffer.size() - used), used);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0)
@@ -124,14 +150,10 @@ public:
             if (got == 0)
                 break;
             used += got;
-            m_read += got;
-            if (m_read > m_cap)
-                failTooLarge(m_path, m_cap);
         }
         return {buffer.constData(), used};
     }
 
-private:
     void checkSize(const struct stat &info) const
     {
         if (info.st_size > m_cap)
@@ -144,6 +166,8 @@ private:
     qint64 m_size = 0;
     qint64 m_read = 0;
 };
+
+namespace {
 
 // A buffer for reading `file`: a small file is read at once, in a buffer of its size and one
 // byte more to see its end; a large one, or one that reports no size, a chunk at a time.
@@ -181,8 +205,35 @@ QvError TextFileReader::outOfMemory()
 
 QByteArray TextFileReader::ReadAllBytes(const QString &path) const
 {
+    return TextFilePieces(*this, path).readAll();
+}
+
+TextFilePieces::TextFilePieces(const TextFileReader &reader, const QString &path,
+                               qsizetype pieceSize)
+    : m_path(path), m_pieceSize(std::max<qsizetype>(pieceSize, 1))
+{
+    reportingMemory([&] {
+        m_file = std::make_unique<CappedFile>(m_path, reader.maxFileSize());
+        return 0;
+    });
+}
+
+TextFilePieces::~TextFilePieces() = default;
+
+qint64 TextFilePieces::size() const
+{
+    return m_file->size();
+}
+
+QByteArrayView TextFilePieces::readAt(qint64 offset, QByteArray &buffer) const
+{
+    return m_file->readAt(offset, buffer);
+}
+
+QByteArray TextFilePieces::readAll()
+{
     return reportingMemory([&] {
-        CappedFile file(path, m_maxFileSize);
+        CappedFile &file = *m_file;
         // Straight into the result, with a byte more than the file's size to see its end.
         QByteArray bytes(file.size() + 1, Qt::Uninitialized);
         const qsizetype first = file.fill(bytes).size();
@@ -198,6 +249,15 @@ QByteArray TextFileReader::ReadAllBytes(const QString &path) const
                 break;
         }
         return bytes;
+    });
+}
+
+QByteArrayView TextFilePieces::next()
+{
+    return reportingMemory([&] {
+        if (m_piece.isEmpty())
+            m_piece.resize(m_pieceSize);
+        return m_file->fill(m_piece);
     });
 }
 

@@ -7,6 +7,8 @@
 
 #include "qverror.h"
 
+#include <memory>
+
 // Reads a whole note file. Only regular files are read, never more than the reader's cap, and
 // nothing here can block: a FIFO or device is refused before it is opened.
 class TextFileReader
@@ -45,6 +47,42 @@ public:
     // is decoded), otherwise as UTF-8; invalid sequences become U+FFFD.
     [[nodiscard]] static QString DecodeText(QByteArrayView bytes);
 
+    [[nodiscard]] qint64 maxFileSize() const { return m_maxFileSize; }
+
 private:
     qint64 m_maxFileSize;
+};
+
+class CappedFile;
+
+// A note file read a piece at a time into one buffer, for a reader that need not hold a large
+// file whole. The same checks as TextFileReader::ReadAllBytes, and the same failures, thrown as
+// QvError by every member but size().
+class TextFilePieces
+{
+public:
+    static constexpr qsizetype PieceSize = 1024 * 1024;
+
+    TextFilePieces(const TextFileReader &reader, const QString &path,
+                   qsizetype pieceSize = PieceSize);
+    ~TextFilePieces();
+    TextFilePieces(const TextFilePieces &) = delete;
+    TextFilePieces &operator=(const TextFilePieces &) = delete;
+
+    // The size the opened file reported.
+    [[nodiscard]] qint64 size() const;
+    // Reads from `offset` on into `buffer`, until it is full or the file ends; returns the bytes
+    // read. Does not move where next() reads, and may be called from several threads at once.
+    QByteArrayView readAt(qint64 offset, QByteArray &buffer) const;
+    // Everything from the start on, at once: what ReadAllBytes gives.
+    [[nodiscard]] QByteArray readAll();
+    // The next pieceSize bytes from the start on, fewer at the end, none after it. The view
+    // holds until the next call.
+    QByteArrayView next();
+
+private:
+    QString m_path;
+    std::unique_ptr<CappedFile> m_file;
+    qsizetype m_pieceSize;
+    QByteArray m_piece;
 };

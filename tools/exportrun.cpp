@@ -133,9 +133,13 @@ private:
 
     FileOutput format(const QString &path) const
     {
-        QList<ExportedNote> notes = m_options.settings.lenient
-                                        ? exportNotesLenient(path, m_options.display)
-                                        : QList<ExportedNote>{exportNote(path, m_options.display)};
+        // JSON is written as UTF-8: a body may stay in its octets.
+        const bool octets = m_options.settings.format == ExportFormat::Json ||
+                            m_options.settings.format == ExportFormat::Jsonl;
+        QList<ExportedNote> notes =
+            m_options.settings.lenient
+                ? exportNotesLenient(path, m_options.display)
+                : QList<ExportedNote>{exportNote(path, m_options.display, octets)};
         FileOutput file;
         file.accepted = true;
         for (ExportedNote &note : notes) {

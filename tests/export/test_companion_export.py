@@ -261,6 +261,38 @@ class CompanionExport(unittest.TestCase):
         with open(os.path.join(out, "memo.json")) as f:
             self.assertEqual("both stamps", json.load(f)["body"])
 
+    def test_names_that_are_not_utf8_kept_apart(self):
+        # A memory card's Latin-1 names: one octet apart, and the same text if decoded lossily.
+        names = {b"memo\xe9": "e acute", b"memo\xe8": "e grave", b"d\xe9/x": "in a folder"}
+        for name, body in names.items():
+            write(os.path.join(self.dir.encode(), b"in", name + b".vnt"), note(body))
+        for fmt, extension in [("json", b".json"), ("markdown", b".md")]:
+            with self.subTest(format=fmt):
+                out = self.path("out-" + fmt).encode()
+                result = run("-r", "--format", fmt, "--output-dir", out, "in", cwd=self.dir)
+                self.assertEqual(0, result.returncode, result.stderr)
+                written = {os.path.relpath(os.path.join(root, f), out)
+                           for root, _, files in os.walk(out) for f in files}
+                self.assertEqual({name + extension for name in names}, written)
+                for name, body in names.items():
+                    with open(os.path.join(out, name + extension), "rb") as f:
+                        self.assertIn(body.encode(), f.read())
+                    self.assertEqual(1388530800, os.stat(os.path.join(out, name + extension))
+                                     .st_mtime)
+                result = run("-r", "--format", fmt, "--output-dir", out, "in", cwd=self.dir)
+                self.assertEqual(1, result.returncode)
+                self.assertEqual(3, result.stderr.count(b"\n"), result.stderr)
+
+        def small_files():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (4096, 4096))
+        write(os.path.join(self.dir.encode(), b"big", b"memo\xe9.vnt"), note("x" * 100000))
+        out = self.path("out-full")
+        result = run("--format", "json", "--output-dir", out, "big", cwd=self.dir,
+                     preexec=small_files)
+        self.assertEqual(1, result.returncode)
+        self.assertEqual([], os.listdir(out))
+
     def test_failed_writes_leave_no_partial_files(self):
         write(self.path("in", "memo.vnt"), note("x" * 100000))
         readonly = self.path("readonly")

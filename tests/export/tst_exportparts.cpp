@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "jsonstring.h"
 #include "notetitle.h"
 #include "orderedwork.h"
 #include "outputnames.h"
+#include "qvutf8.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -22,6 +24,8 @@ private slots:
     void outputNames();
     void noteTitle_data();
     void noteTitle();
+    void jsonFromOctets_data();
+    void jsonFromOctets();
 };
 
 void TestExportParts::orderedWork_data()
@@ -145,6 +149,57 @@ void TestExportParts::noteTitle()
     QFETCH(QString, body);
     QFETCH(QString, title);
     QCOMPARE(::noteTitle(body, QStringLiteral("/phone/notes/memo12.vnt")), title);
+}
+
+// A body kept as octets is written as JSON straight from them: byte for byte what writing the
+// text they decode to would give, however ill-formed they are.
+void TestExportParts::jsonFromOctets_data()
+{
+    QTest::addColumn<QByteArray>("octets");
+
+    QByteArray mixed;
+    while (mixed.size() < 3 * 64 * 1024) // across the blocks, sequences cut at their ends
+        mixed += "Купить хлеб \xF0\x9F\x98\x80 and milk, \"now\"\r\n\t\\ \x01\x1F\x7F ";
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("ASCII with escapes") << QByteArray("a\"b\\c\nd\re\tf\x01\x1F\x7F/g");
+    QTest::newRow("two, three and four octets")
+        << QByteArray("\xD0\x9F\xE2\x80\x94\xF0\x9F\x98\x80\xEF\xBF\xBE");
+    QTest::newRow("long mixed text") << mixed;
+    QTest::newRow("overlong") << QByteArray("a\xC0\x80"
+                                            "b");
+    QTest::newRow("a surrogate") << QByteArray("a\xED\xA0\x80"
+                                               "b");
+    QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80");
+    QTest::newRow("cut at the end") << QByteArray("abc\xD0");
+    QTest::newRow("stray continuation") << QByteArray("\x80"
+                                                      "abc");
+    QTest::newRow("ill-formed far in") << mixed + "\xFF" + mixed;
+    QTest::newRow("byte-order mark first") << QByteArray("\xEF\xBB\xBF"
+                                                         "abc");
+    QTest::newRow("byte-order mark inside") << QByteArray("abc\xEF\xBB\xBF");
+    QTest::newRow("NUL") << QByteArray("a\0b", 3);
+    // Within sixteen octets taken at once: each fault must send them the careful way.
+    const QByteArray cyrillic("Купить хлеб и молоко");
+    QTest::newRow("lead without its continuation, mid-block") << cyrillic +
+                                                                     "\xD0"
+                                                                     "A" +
+                                                                     cyrillic;
+    QTest::newRow("continuation after ASCII, mid-block") << cyrillic + "ab\x9F" + cyrillic;
+    QTest::newRow("overlong lead C1, mid-block") << cyrillic + "\xC1\xBF" + cyrillic;
+    QTest::newRow("lead in a block's last place") << QByteArray("abcdefghijklmno") + cyrillic;
+    QTest::newRow("escape after a lead in a block") << cyrillic + "\xD0\"" + cyrillic;
+    QTest::newRow("escapes between two-octet characters")
+        << QByteArray("П\"р\\и\nв\x01е\tт, мир, привет!");
+}
+
+void TestExportParts::jsonFromOctets()
+{
+    QFETCH(QByteArray, octets);
+    QByteArray fromText("{");
+    appendJsonString(fromText, qvUTF8ToUNICODE(octets));
+    QByteArray fromOctets("{");
+    appendJsonUtf8(fromOctets, octets);
+    QCOMPARE(fromOctets, fromText);
 }
 
 QTEST_APPLESS_MAIN(TestExportParts)

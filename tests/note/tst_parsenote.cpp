@@ -4,6 +4,7 @@
 #include "qverror.h"
 #include "textfilereader.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -55,6 +56,8 @@ private slots:
     void stampMoments();
     void bytesReadAsTheirText_data();
     void bytesReadAsTheirText();
+    void largeFileReadInPieces_data();
+    void largeFileReadInPieces();
 };
 
 void TestParseNote::markers_data()
@@ -382,6 +385,83 @@ void TestParseNote::bytesReadAsTheirText()
     QCOMPARE(fromBytes.txtDateModified, fromText.txtDateModified);
     QCOMPARE(fromBytes.txtBody, fromText.txtBody);
     QCOMPARE(fromBytes, fromText);
+}
+
+// A large note is read from its file a piece at a time: it must give exactly what its bytes
+// read whole give, wherever the pieces cut its lines.
+void TestParseNote::largeFileReadInPieces_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QByteArray body = BodyMarker.toLatin1();
+    // Lines of 13 and 17 octets over 5 MiB: the pieces cut them at every place.
+    const auto lines = [](const QByteArray &first, const QByteArray &second, const char *eol) {
+        QByteArray out;
+        while (out.size() < 5 * 1024 * 1024)
+            out += first + eol + second + eol;
+        return out;
+    };
+    const QByteArray head = "BEGIN:VNOTE\r\nVERSION:1.1\r\nDCREATED:20130403T001940\r\n"
+                            "LAST-MODIFIED:20130705T183000\r\n" +
+                            body + "\r\n";
+    QTest::newRow("a phone's note")
+        << head + lines("=D0=9F=D1=80=", "=D0=B8=D0=B2=D0=B5=", "\r\n") + "=41\r\nEND:VNOTE\r\n";
+    QTest::newRow("blanks at line ends, LF")
+        << "BEGIN:VNOTE\n" + body + "\n" + lines("  =41=42 \t  ", "\t=43 x  y\t =44 ", "\n") +
+               "END:VNOTE";
+    QTest::newRow("CR only, lower case, blank lines")
+        << "\r\rBEGIN:VNOTE\r version:x \r  " + body.toLower() + "  \r" +
+               lines("=41=42=43=4", "             ", "\r") + "\rEND:VNOTE\r\n\n\r";
+    QTest::newRow("one line longer than a piece, blanks inside")
+        << head + lines("=41      =42", "  a  \t", "") + "\r\nEND:VNOTE";
+    QTest::newRow("literal text after a line that ends with an equals sign")
+        << head + lines("4x=41=", "zz=42=", "\n") + "END:VNOTE";
+    QTest::newRow("an end marker within the body")
+        << head + lines("=41=42", "END:VNOTE", "\r\n") + "END:VNOTE\r\n";
+    QTest::newRow("no end marker") << head + lines("=41", "=42", "\n") + "END:VNOTE x\n";
+    QTest::newRow("blank before the end marker") << head + lines("=41", "=42", "\n") + " END:VNOTE";
+    QTest::newRow("no begin marker") << " " + head + lines("=41", "=42", "\n") + "END:VNOTE";
+    QTest::newRow("no body") << head.first(head.size() - body.size() - 2) +
+                                    lines("VERSION:2", "x", "\n") + "END:VNOTE";
+    QTest::newRow("body marker past the first piece")
+        << "BEGIN:VNOTE\nVERSION:" + QByteArray(2 * 1024 * 1024, 'v') + "\n" + body + "\n" +
+               lines("=41", "=42", "\n") + "END:VNOTE";
+    QByteArray cyrillic = head + lines("=D0=9F", "=41", "\r\n") + "END:VNOTE\r\n";
+    cyrillic.insert(3 * 1024 * 1024, "Привет");
+    QTest::newRow("Cyrillic far in") << cyrillic;
+}
+
+void TestParseNote::largeFileReadInPieces()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.vnt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    // As the companion reads it, and in small pieces cut in two parts wherever it can be.
+    for (const PieceReading &reading : {PieceReading(), PieceReading{0, 4099, 0}}) {
+        for (const bool octets : {false, true}) {
+            NoteView whole;
+            RecordingSink wholeSink;
+            QByteArray wholeOctets;
+            const bool accepted = ParseNoteBytes(bytes, whole, fixedDisplay(false), wholeSink,
+                                                 octets ? &wholeOctets : nullptr);
+            NoteView pieces;
+            RecordingSink piecesSink;
+            QByteArray piecesOctets;
+            QCOMPARE(ParseNoteFile(TextFileReader(), path, pieces, fixedDisplay(false), piecesSink,
+                                   octets ? &piecesOctets : nullptr, reading),
+                     accepted);
+            QCOMPARE(piecesSink.messages, wholeSink.messages);
+            QCOMPARE(pieces.txtVersion, whole.txtVersion);
+            QCOMPARE(pieces.txtBody.size(), whole.txtBody.size());
+            QCOMPARE(pieces, whole);
+            QCOMPARE(piecesOctets.size(), wholeOctets.size());
+            QVERIFY(piecesOctets == wholeOctets);
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestParseNote)
