@@ -101,11 +101,6 @@ void ValueCursor::skip()
     }
 }
 
-bool ContentLine::isNamed(QByteArrayView upperName) const
-{
-    return equalsIgnoringCase(name, upperName);
-}
-
 bool ContentLineReader::next(ContentLine &line)
 {
     if (m_hasCurrent) {

@@ -53,7 +53,10 @@ struct ContentLine
     QByteArrayView charset; // empty when none is named
     ValueCursor value;
 
-    [[nodiscard]] bool isNamed(QByteArrayView upperName) const;
+    [[nodiscard]] bool isNamed(QByteArrayView upperName) const
+    {
+        return equalsIgnoringCase(name, upperName);
+    }
 };
 
 // The properties of one note in order, from the line after its BEGIN marker up to the marker line
