@@ -129,8 +129,9 @@ bool ContentLineReader::next(ContentLine &line)
         const qsizetype semicolon = head.indexOf(';');
         QByteArrayView name = trimBlanks(semicolon < 0 ? head : head.first(semicolon));
         name = name.sliced(name.lastIndexOf('.') + 1);
-        line = ContentLine();
         line.name = name;
+        line.encoding = ValueEncoding::None;
+        line.charset = {};
         if (semicolon >= 0) {
             QByteArrayView parameters = head.sliced(semicolon + 1);
             for (qsizetype end; (end = parameters.indexOf(';')) >= 0;) {
@@ -139,8 +140,9 @@ bool ContentLineReader::next(ContentLine &line)
             }
             readParameter(parameters, line);
         }
-        line.value = ValueCursor(text.sliced(colon + 1), m_lines, line.encoding);
-        m_current = line.value;
+        const QByteArrayView first = text.sliced(colon + 1);
+        line.value.start(first, m_lines, line.encoding);
+        m_current.start(first, m_lines, line.encoding);
         m_hasCurrent = true;
         return true;
     }

@@ -10,6 +10,7 @@
 #include "vnotenotes.h"
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -57,7 +58,7 @@ NoteProperties readProperties(ContentLineReader &reader)
     return found;
 }
 
-NoteView noteView(const NoteProperties &note, const DateDisplay &display)
+NoteView noteView(NoteProperties note, const DateDisplay &display)
 {
     NoteView view;
     if (note.version)
@@ -73,7 +74,7 @@ NoteView noteView(const NoteProperties &note, const DateDisplay &display)
         view.modifiedUtc = stamp.moment;
     }
     if (note.body)
-        view.txtBody = *note.body;
+        view.txtBody = *std::move(note.body);
     return view;
 }
 
