@@ -66,12 +66,12 @@ NoteView noteView(NoteProperties note, const DateDisplay &display)
     if (note.created) {
         UtcStamp stamp = ReadUtcStamp(decoded(*note.created), display);
         view.txtDateCreated = std::move(stamp.shown);
-        view.createdUtc = stamp.moment;
+        view.createdUtc = std::move(stamp.moment);
     }
     if (note.modified) {
         UtcStamp stamp = ReadUtcStamp(decoded(*note.modified), display);
         view.txtDateModified = std::move(stamp.shown);
-        view.modifiedUtc = stamp.moment;
+        view.modifiedUtc = std::move(stamp.moment);
     }
     if (note.body)
         view.txtBody = *std::move(note.body);
