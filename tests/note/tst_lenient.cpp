@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lenientreader.h"
 #include "parsenote.h"
+#include "qvutf8.h"
 #include "textfilereader.h"
 
 #include <QDir>
@@ -69,6 +70,8 @@ private slots:
     void strictLayoutReadsAsStrictly();
     void stampMoments_data();
     void stampMoments();
+    void utf8Values_data();
+    void utf8Values();
 };
 
 // Each note under data/lenient has beside it what the lenient reading must give for it, with
@@ -385,6 +388,57 @@ void TestLenient::stampMoments()
     QCOMPARE(reading.notes.size(), 1);
     QCOMPARE(reading.notes[0].createdUtc.toUTC().toString(Qt::ISODate), moment);
     QCOMPARE(reading.notes[0].modifiedUtc.toUTC().toString(Qt::ISODate), moment);
+}
+
+// UTF-8 values, well-formed or not, read as the strict reading's decoder reads them: every octet
+// written as an escape, so that nothing but the decoding is tested.
+void TestLenient::utf8Values_data()
+{
+    QTest::addColumn<QByteArray>("octets");
+    QTest::addColumn<QByteArray>("charset"); // empty: none named, for well-formed octets only
+
+    const QByteArray utf8("UTF-8");
+    QTest::newRow("ASCII runs and letters across eight-octet words")
+        << QByteArray("0123456789abcdef\xc3\xa9ghijklmnopq\xd0\x9f") << utf8;
+    QTest::newRow("two, three and four octets, none named")
+        << QByteArray("\xd0\x9f\xe2\x82\xac\xf0\x9f\x98\x80!") << QByteArray();
+    QTest::newRow("highest code point and non-characters")
+        << QByteArray("\xf4\x8f\xbf\xbf\xef\xbf\xbf\xef\xb7\x90") << utf8;
+    // One fault a row: any of them sends the whole value to the slower decoder.
+    QTest::newRow("overlong, two octets") << QByteArray("a\xc0\xaf") << utf8;
+    QTest::newRow("overlong, three octets") << QByteArray("\xe0\x80\xaf") << utf8;
+    QTest::newRow("overlong, four octets") << QByteArray("\xf0\x80\x80\xaf") << utf8;
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80z") << utf8;
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << utf8;
+    QTest::newRow("stray continuations") << QByteArray("\x80\xbf"
+                                                       "A\xbf")
+                                         << utf8;
+    QTest::newRow("sequence cut by ASCII") << QByteArray("\xe2\x82"
+                                                         "A")
+                                           << utf8;
+    QTest::newRow("sequence cut by the end") << QByteArray("ab\xe2\x82") << utf8;
+    QTest::newRow("byte-order mark first") << QByteArray("\xef\xbb\xbf\xd0\x9f") << utf8;
+    QTest::newRow("byte-order mark first, none named")
+        << QByteArray("\xef\xbb\xbfx") << QByteArray();
+    QTest::newRow("byte-order mark inside") << QByteArray("A\xef\xbb\xbf"
+                                                          "B")
+                                            << utf8;
+}
+
+void TestLenient::utf8Values()
+{
+    QFETCH(QByteArray, octets);
+    QFETCH(QByteArray, charset);
+
+    QByteArray escaped;
+    for (const char octet : octets)
+        escaped += '=' + QByteArray(1, octet).toHex().toUpper();
+    const QByteArray named = charset.isEmpty() ? QByteArray() : ";CHARSET=" + charset;
+    RecordingSink sink;
+    const LenientReading reading = ReadNotesLenient(
+        note({"BODY" + named + ";ENCODING=QUOTED-PRINTABLE:" + escaped}), berlinLongDates(), sink);
+    QCOMPARE(reading.notes.size(), 1);
+    QCOMPARE(reading.notes[0].txtBody, qvUTF8ToUNICODE(octets));
 }
 
 QTEST_APPLESS_MAIN(TestLenient)
