@@ -13,6 +13,7 @@
 namespace {
 
 constexpr char Fallback8Bit[] = "windows-1252";
+constexpr char AsciiName[] = "US-ASCII";
 
 // ICU substitutes U+001A instead of U+FFFD for some charsets; the viewer shows U+FFFD always.
 void writeReplacementCharacter(const void *, UConverterToUnicodeArgs *args, const char *, int32_t,
@@ -126,6 +127,19 @@ QString utf8ToText(QByteArrayView octets)
     return qvUTF8ToUNICODE(octets);
 }
 
+// The usual names of ASCII, whose octets below 0x80 need no converter either.
+bool isAsciiName(QByteArrayView name)
+{
+    return name.compare("US-ASCII", Qt::CaseInsensitive) == 0 ||
+           name.compare("ASCII", Qt::CaseInsensitive) == 0;
+}
+
+bool isAscii(QByteArrayView octets)
+{
+    return std::all_of(octets.begin(), octets.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 UConverter *openConverter(const char *name)
 {
     UErrorCode error = U_ZERO_ERROR;
@@ -151,7 +165,17 @@ CharsetDecoder::CharsetDecoder(QByteArrayView charset)
     }
     if (!isPlausibleName(charset) || isUtf8Name(charset))
         return; // UTF-8, or unknown and read as UTF-8
-    m_converter.reset(openConverter(charset.toByteArray().constData()));
+    if (isAsciiName(charset)) {
+        m_mode = Mode::Ascii; // a converter only for octets above 0x7F, which it replaces
+        return;
+    }
+    useConverter(charset.toByteArray().constData());
+}
+
+void CharsetDecoder::useConverter(const char *name)
+{
+    m_mode = Mode::Utf8;
+    m_converter.reset(openConverter(name));
     if (m_converter == nullptr)
         return;
     UErrorCode error = U_ZERO_ERROR;
@@ -165,7 +189,8 @@ CharsetDecoder::~CharsetDecoder() = default;
 
 bool CharsetDecoder::readsAsciiAsIs(QByteArrayView charset)
 {
-    return charset.isEmpty() || !isPlausibleName(charset) || isUtf8Name(charset);
+    return charset.isEmpty() || !isPlausibleName(charset) || isUtf8Name(charset) ||
+           isAsciiName(charset);
 }
 
 void CharsetDecoder::convert(QByteArrayView octets, bool flush)
@@ -190,6 +215,8 @@ void CharsetDecoder::convert(QByteArrayView octets, bool flush)
 
 void CharsetDecoder::reserve(qsizetype octets)
 {
+    if (m_mode == Mode::Ascii)
+        useConverter(AsciiName);
     if (m_mode == Mode::Utf8)
         m_utf8.reserve(octets);
     else if (m_mode == Mode::Converter)
@@ -198,7 +225,10 @@ void CharsetDecoder::reserve(qsizetype octets)
 
 void CharsetDecoder::append(QByteArrayView octets)
 {
+    if (m_mode == Mode::Ascii)
+        useConverter(AsciiName);
     switch (m_mode) {
+    case Mode::Ascii: // not any more: its converter is open
     case Mode::Utf8:
         m_utf8.append(octets);
         break;
@@ -213,6 +243,8 @@ void CharsetDecoder::append(QByteArrayView octets)
 
 QString CharsetDecoder::finish()
 {
+    if (m_mode == Mode::Ascii)
+        useConverter(AsciiName);
     if (m_mode == Mode::Detect) {
         const QByteArray octets = std::move(m_undetected);
         return decodeAll(octets);
@@ -226,6 +258,11 @@ QString CharsetDecoder::finish()
 
 QString CharsetDecoder::decodeAll(QByteArrayView octets)
 {
+    if (m_mode == Mode::Ascii) {
+        if (isAscii(octets))
+            return QString::fromLatin1(octets);
+        useConverter(AsciiName);
+    }
     if (m_mode == Mode::Detect) {
         if (std::optional<QString> text = wellFormedUtf8(octets))
             return *std::move(text);

@@ -202,6 +202,18 @@ void TestLenient::rules_data()
         << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=\nEND:VNOTE\n") << ""
         << ""
         << "A";
+    // ASCII takes no converter until an octet above 0x7F needs one to be replaced.
+    QTest::newRow("ASCII named, ASCII octets")
+        << note({"BODY;CHARSET=US-ASCII;ENCODING=QUOTED-PRINTABLE:a=3Db=09",
+                 "VERSION;CHARSET=ASCII:1"})
+        << "1"
+        << ""
+        << "a=b\t";
+    QTest::newRow("ASCII named, octets above 0x7F replaced")
+        << note({"BODY;CHARSET=ascii;QUOTED-PRINTABLE:a=E9b=D0=9F", "VERSION;CHARSET=ASCII:\xe9"})
+        << "\uFFFD"
+        << ""
+        << "a\uFFFDb\uFFFD\uFFFD";
     QTest::newRow("no END swallowed by base64")
         << QByteArray("BEGIN:VNOTE\nBODY;BASE64:QUI=\nEND:VNOTE\n") << ""
         << ""
