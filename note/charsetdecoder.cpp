@@ -5,8 +5,6 @@
 #include <unicode/ucnv_cb.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -41,81 +39,15 @@ bool isUtf8Name(QByteArrayView name)
            name.compare("UTF8", Qt::CaseInsensitive) == 0;
 }
 
-bool isContinuation(unsigned char octet)
-{
-    return (octet & 0xC0) == 0x80;
-}
-
-// Well-formed UTF-8 to UTF-16 in one pass, with no decoder object and no check beforehand: a
-// value's text is mostly ASCII or two-octet letters. Returns the end of the units written
-// (at most one a octet), or nullptr at the first octet that is not part of a well-formed
-// sequence, which is left to Qt's decoder and its replacement characters.
-char16_t *decodeWellFormedUtf8(const unsigned char *in, const unsigned char *const end,
-                               char16_t *out)
-{
-    constexpr std::uint64_t HighBits = 0x8080808080808080U;
-    while (in != end) {
-        if (end - in >= 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, in, sizeof word);
-            if ((word & HighBits) == 0) {
-                for (int i = 0; i < 8; ++i)
-                    out[i] = in[i];
-                in += 8;
-                out += 8;
-                continue;
-            }
-        }
-        const unsigned lead = *in;
-        if (lead < 0x80) {
-            *out++ = char16_t(lead);
-            ++in;
-        } else if (lead < 0xC2) {
-            return nullptr; // a stray continuation octet, or an overlong form
-        } else if (lead < 0xE0) {
-            if (end - in < 2 || !isContinuation(in[1]))
-                return nullptr;
-            *out++ = char16_t((lead & 0x1F) << 6 | (in[1] & 0x3F));
-            in += 2;
-        } else if (lead < 0xF0) {
-            if (end - in < 3 || !isContinuation(in[1]) || !isContinuation(in[2]))
-                return nullptr;
-            const unsigned code = (lead & 0x0F) << 12 | (in[1] & 0x3F) << 6 | (in[2] & 0x3F);
-            if (code < 0x800 || (code >= 0xD800 && code < 0xE000))
-                return nullptr;
-            *out++ = char16_t(code);
-            in += 3;
-        } else if (lead < 0xF5) {
-            if (end - in < 4 || !isContinuation(in[1]) || !isContinuation(in[2]) ||
-                !isContinuation(in[3]))
-                return nullptr;
-            const unsigned code =
-                (lead & 0x07) << 18 | (in[1] & 0x3F) << 12 | (in[2] & 0x3F) << 6 | (in[3] & 0x3F);
-            if (code < 0x10000 || code > 0x10FFFF)
-                return nullptr;
-            *out++ = char16_t(0xD7C0 + (code >> 10));
-            *out++ = char16_t(0xDC00 | (code & 0x3FF));
-            in += 4;
-        } else {
-            return nullptr;
-        }
-    }
-    return out;
-}
-
-// The octets as text when they are well-formed UTF-8 without a byte-order mark (which Qt's
-// decoder drops): the same text as qvUTF8ToUNICODE gives, allocated once.
+// The octets as text when they are well-formed UTF-8: the same text as qvUTF8ToUNICODE gives,
+// without a decoder object per value. Decoded first and checked after, in one pass over the
+// octets: a replacement character in the text means a fault in the octets (or one written
+// there), left to the decoder that the other values take.
 std::optional<QString> wellFormedUtf8(QByteArrayView octets)
 {
-    if (octets.startsWith("\xEF\xBB\xBF"))
+    QString text = QString::fromUtf8(octets);
+    if (text.contains(QChar::ReplacementCharacter))
         return std::nullopt;
-    QString text(octets.size(), Qt::Uninitialized);
-    const auto *const in = reinterpret_cast<const unsigned char *>(octets.data());
-    char16_t *const out =
-        decodeWellFormedUtf8(in, in + octets.size(), reinterpret_cast<char16_t *>(text.data()));
-    if (out == nullptr)
-        return std::nullopt;
-    text.truncate(out - reinterpret_cast<const char16_t *>(text.constData()));
     return text;
 }
 
