@@ -53,9 +53,3 @@ QByteArrayView trimBlanks(QByteArrayView text)
         ++from;
     return chopTrailingBlanks(text.sliced(from));
 }
-
-bool equalsIgnoringCase(QByteArrayView text, QByteArrayView upper)
-{
-    // Qt folds Latin-1 letters, none of which folds to an ASCII one.
-    return text.size() == upper.size() && text.compare(upper, Qt::CaseInsensitive) == 0;
-}

@@ -45,5 +45,17 @@ inline bool isBlankOrTab(char c)
 QByteArrayView chopTrailingBlanks(QByteArrayView text);
 // Without the blanks and tabs at either end.
 QByteArrayView trimBlanks(QByteArrayView text);
-// Whether `text` equals `upper` (ASCII letters in upper case) in any letter case.
-bool equalsIgnoringCase(QByteArrayView text, QByteArrayView upper);
+// Whether `text` equals `upper` (ASCII, its letters in upper case) in any letter case. Inline,
+// as every property name is compared so: only ASCII letters need folding, since no other Latin-1
+// letter folds to an ASCII one.
+inline bool equalsIgnoringCase(QByteArrayView text, QByteArrayView upper)
+{
+    if (text.size() != upper.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c) != upper[i])
+            return false;
+    }
+    return true;
+}

@@ -5,11 +5,13 @@
 #include <unicode/ucnv_cb.h>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace {
 
 constexpr char Fallback8Bit[] = "windows-1252";
+constexpr char AsciiName[] = "US-ASCII";
 
 // ICU substitutes U+001A instead of U+FFFD for some charsets; the viewer shows U+FFFD always.
 void writeReplacementCharacter(const void *, UConverterToUnicodeArgs *args, const char *, int32_t,
@@ -37,6 +39,39 @@ bool isUtf8Name(QByteArrayView name)
            name.compare("UTF8", Qt::CaseInsensitive) == 0;
 }
 
+// The octets as text when they are well-formed UTF-8: the same text as qvUTF8ToUNICODE gives,
+// without a decoder object per value. Decoded first and checked after, in one pass over the
+// octets: a replacement character in the text means a fault in the octets (or one written
+// there), left to the decoder that the other values take.
+std::optional<QString> wellFormedUtf8(QByteArrayView octets)
+{
+    QString text = QString::fromUtf8(octets);
+    if (text.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    return text;
+}
+
+// UTF-8 octets as text: at once when they are well-formed, else by Qt's decoder.
+QString utf8ToText(QByteArrayView octets)
+{
+    if (std::optional<QString> text = wellFormedUtf8(octets))
+        return *std::move(text);
+    return qvUTF8ToUNICODE(octets);
+}
+
+// The usual names of ASCII, whose octets below 0x80 need no converter either.
+bool isAsciiName(QByteArrayView name)
+{
+    return name.compare("US-ASCII", Qt::CaseInsensitive) == 0 ||
+           name.compare("ASCII", Qt::CaseInsensitive) == 0;
+}
+
+bool isAscii(QByteArrayView octets)
+{
+    return std::all_of(octets.begin(), octets.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 UConverter *openConverter(const char *name)
 {
     UErrorCode error = U_ZERO_ERROR;
@@ -62,7 +97,17 @@ CharsetDecoder::CharsetDecoder(QByteArrayView charset)
     }
     if (!isPlausibleName(charset) || isUtf8Name(charset))
         return; // UTF-8, or unknown and read as UTF-8
-    m_converter.reset(openConverter(charset.toByteArray().constData()));
+    if (isAsciiName(charset)) {
+        m_mode = Mode::Ascii; // a converter only for octets above 0x7F, which it replaces
+        return;
+    }
+    useConverter(charset.toByteArray().constData());
+}
+
+void CharsetDecoder::useConverter(const char *name)
+{
+    m_mode = Mode::Utf8;
+    m_converter.reset(openConverter(name));
     if (m_converter == nullptr)
         return;
     UErrorCode error = U_ZERO_ERROR;
@@ -76,7 +121,8 @@ CharsetDecoder::~CharsetDecoder() = default;
 
 bool CharsetDecoder::readsAsciiAsIs(QByteArrayView charset)
 {
-    return charset.isEmpty() || !isPlausibleName(charset) || isUtf8Name(charset);
+    return charset.isEmpty() || !isPlausibleName(charset) || isUtf8Name(charset) ||
+           isAsciiName(charset);
 }
 
 void CharsetDecoder::convert(QByteArrayView octets, bool flush)
@@ -101,6 +147,8 @@ void CharsetDecoder::convert(QByteArrayView octets, bool flush)
 
 void CharsetDecoder::reserve(qsizetype octets)
 {
+    if (m_mode == Mode::Ascii)
+        useConverter(AsciiName);
     if (m_mode == Mode::Utf8)
         m_utf8.reserve(octets);
     else if (m_mode == Mode::Converter)
@@ -109,7 +157,10 @@ void CharsetDecoder::reserve(qsizetype octets)
 
 void CharsetDecoder::append(QByteArrayView octets)
 {
+    if (m_mode == Mode::Ascii)
+        useConverter(AsciiName);
     switch (m_mode) {
+    case Mode::Ascii: // not any more: its converter is open
     case Mode::Utf8:
         m_utf8.append(octets);
         break;
@@ -124,6 +175,8 @@ void CharsetDecoder::append(QByteArrayView octets)
 
 QString CharsetDecoder::finish()
 {
+    if (m_mode == Mode::Ascii)
+        useConverter(AsciiName);
     if (m_mode == Mode::Detect) {
         const QByteArray octets = std::move(m_undetected);
         return decodeAll(octets);
@@ -137,7 +190,14 @@ QString CharsetDecoder::finish()
 
 QString CharsetDecoder::decodeAll(QByteArrayView octets)
 {
+    if (m_mode == Mode::Ascii) {
+        if (isAscii(octets))
+            return QString::fromLatin1(octets);
+        useConverter(AsciiName);
+    }
     if (m_mode == Mode::Detect) {
+        if (std::optional<QString> text = wellFormedUtf8(octets))
+            return *std::move(text);
         if (octets.isValidUtf8())
             return qvUTF8ToUNICODE(octets);
         m_converter.reset(openConverter(Fallback8Bit));
@@ -146,7 +206,7 @@ QString CharsetDecoder::decodeAll(QByteArrayView octets)
         m_mode = Mode::Converter;
     }
     if (m_mode == Mode::Utf8)
-        return qvUTF8ToUNICODE(octets);
+        return utf8ToText(octets);
     convert(octets, true);
     m_text.truncate(m_length);
     return std::move(m_text);

@@ -15,7 +15,8 @@ struct UConverter;
 // pieces. Octets that the charset does not define become U+FFFD. A charset that ICU does not
 // know is read as UTF-8 with U+FFFD, never as nothing. With no charset named, the octets are
 // UTF-8 when they are valid UTF-8 and windows-1252 otherwise. UTF-8 itself goes through the
-// project's own decoder, which is faster than ICU's for it.
+// project's own decoder, which is faster than ICU's for it, and ASCII octets named ASCII are
+// taken as they are: a note's value costs no converter unless its charset needs one.
 class CharsetDecoder
 {
 public:
@@ -36,12 +37,14 @@ public:
     [[nodiscard]] QString decodeAll(QByteArrayView octets);
 
 private:
-    enum class Mode { Utf8, Converter, Detect };
+    enum class Mode { Utf8, Converter, Detect, Ascii };
     struct CloseConverter
     {
         void operator()(UConverter *converter) const;
     };
 
+    // Opens the converter of `name`: Converter mode, else Utf8 when it is UTF-8 or unknown.
+    void useConverter(const char *name);
     void convert(QByteArrayView octets, bool flush);
 
     Mode m_mode = Mode::Utf8;

@@ -101,11 +101,6 @@ void ValueCursor::skip()
     }
 }
 
-bool ContentLine::isNamed(QByteArrayView upperName) const
-{
-    return equalsIgnoringCase(name, upperName);
-}
-
 bool ContentLineReader::next(ContentLine &line)
 {
     if (m_hasCurrent) {
@@ -127,15 +122,28 @@ bool ContentLineReader::next(ContentLine &line)
         }
         if (text.isEmpty() || isBlankOrTab(text.front()))
             continue;
-        const qsizetype colon = text.indexOf(':');
-        if (colon < 0)
+        // One pass over the head, which is a few characters: a library call for each of its
+        // separators would cost more than the search.
+        qsizetype colon = 0;
+        qsizetype semicolon = -1;
+        qsizetype dot = -1; // the last of the name's, which ends a group prefix
+        for (; colon < text.size() && text[colon] != ':'; ++colon) {
+            if (semicolon >= 0)
+                continue;
+            if (text[colon] == ';')
+                semicolon = colon;
+            else if (text[colon] == '.')
+                dot = colon;
+        }
+        if (colon == text.size())
             continue;
-        QByteArrayView head = text.first(colon);
-        const qsizetype semicolon = head.indexOf(';');
+        const QByteArrayView head = text.first(colon);
         QByteArrayView name = trimBlanks(semicolon < 0 ? head : head.first(semicolon));
-        name = name.sliced(name.lastIndexOf('.') + 1);
-        line = ContentLine();
+        if (dot >= 0) // not a blank, so within the trimmed name
+            name = QByteArrayView(text.data() + dot + 1, name.data() + name.size());
         line.name = name;
+        line.encoding = ValueEncoding::None;
+        line.charset = {};
         if (semicolon >= 0) {
             QByteArrayView parameters = head.sliced(semicolon + 1);
             for (qsizetype end; (end = parameters.indexOf(';')) >= 0;) {
@@ -144,8 +152,9 @@ bool ContentLineReader::next(ContentLine &line)
             }
             readParameter(parameters, line);
         }
-        line.value = ValueCursor(text.sliced(colon + 1), m_lines, line.encoding);
-        m_current = line.value;
+        const QByteArrayView first = text.sliced(colon + 1);
+        line.value.start(first, m_lines, line.encoding);
+        m_current.start(first, m_lines, line.encoding);
         m_hasCurrent = true;
         return true;
     }

@@ -24,6 +24,18 @@ public:
     {
     }
 
+    // Starts over on another value, as constructing one would, but field by field in place: a
+    // cursor built aside and copied in costs stalls on every property line.
+    void start(QByteArrayView firstLine, const ByteLines &following, ValueEncoding encoding)
+    {
+        m_first = firstLine;
+        m_lines = following;
+        m_encoding = encoding;
+        m_started = false;
+        m_done = false;
+        m_softBreak = false;
+    }
+
     bool nextPiece(QByteArrayView &piece);
     // Reads past the rest of the value.
     void skip();
@@ -53,7 +65,10 @@ struct ContentLine
     QByteArrayView charset; // empty when none is named
     ValueCursor value;
 
-    [[nodiscard]] bool isNamed(QByteArrayView upperName) const;
+    [[nodiscard]] bool isNamed(QByteArrayView upperName) const
+    {
+        return equalsIgnoringCase(name, upperName);
+    }
 };
 
 // The properties of one note in order, from the line after its BEGIN marker up to the marker line

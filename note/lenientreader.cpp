@@ -10,6 +10,7 @@
 #include "vnotenotes.h"
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -57,7 +58,7 @@ NoteProperties readProperties(ContentLineReader &reader)
     return found;
 }
 
-NoteView noteView(const NoteProperties &note, const DateDisplay &display)
+NoteView noteView(NoteProperties note, const DateDisplay &display)
 {
     NoteView view;
     if (note.version)
@@ -65,15 +66,15 @@ NoteView noteView(const NoteProperties &note, const DateDisplay &display)
     if (note.created) {
         UtcStamp stamp = ReadUtcStamp(decoded(*note.created), display);
         view.txtDateCreated = std::move(stamp.shown);
-        view.createdUtc = stamp.moment;
+        view.createdUtc = std::move(stamp.moment);
     }
     if (note.modified) {
         UtcStamp stamp = ReadUtcStamp(decoded(*note.modified), display);
         view.txtDateModified = std::move(stamp.shown);
-        view.modifiedUtc = stamp.moment;
+        view.modifiedUtc = std::move(stamp.moment);
     }
     if (note.body)
-        view.txtBody = *note.body;
+        view.txtBody = *std::move(note.body);
     return view;
 }
 

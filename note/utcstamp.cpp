@@ -3,6 +3,8 @@
 
 #include "qvtext.h"
 
+#include <utility>
+
 namespace {
 
 constexpr QStringView ExtendedPattern = u"dddd-dd-ddTdd:dd:dd";
@@ -43,10 +45,11 @@ QString compactForm(const QString &upper)
 
 UtcStamp ReadUtcStamp(const QString &value, const DateDisplay &display)
 {
-    const QString upper = qvTrimEx(value).toUpper();
+    QString upper = qvTrimEx(value).toUpper();
     const QString compact = compactForm(upper);
-    const QString shown = FormatStamp(compact, display);
-    return {shown == compact ? upper : shown, StampMoment(compact)};
+    QString shown = FormatStamp(compact, display);
+    QDateTime moment = StampMoment(compact);
+    return {shown == compact ? std::move(upper) : std::move(shown), std::move(moment)};
 }
 
 QString ShowUtcStamp(const QString &value, const DateDisplay &display)

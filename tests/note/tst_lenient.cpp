@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lenientreader.h"
 #include "parsenote.h"
+#include "qvutf8.h"
 #include "textfilereader.h"
 
 #include <QDir>
@@ -69,6 +70,8 @@ private slots:
     void strictLayoutReadsAsStrictly();
     void stampMoments_data();
     void stampMoments();
+    void utf8Values_data();
+    void utf8Values();
 };
 
 // Each note under data/lenient has beside it what the lenient reading must give for it, with
@@ -199,6 +202,18 @@ void TestLenient::rules_data()
         << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=\nEND:VNOTE\n") << ""
         << ""
         << "A";
+    // ASCII takes no converter until an octet above 0x7F needs one to be replaced.
+    QTest::newRow("ASCII named, ASCII octets")
+        << note({"BODY;CHARSET=US-ASCII;ENCODING=QUOTED-PRINTABLE:a=3Db=09",
+                 "VERSION;CHARSET=ASCII:1"})
+        << "1"
+        << ""
+        << "a=b\t";
+    QTest::newRow("ASCII named, octets above 0x7F replaced")
+        << note({"BODY;CHARSET=ascii;QUOTED-PRINTABLE:a=E9b=D0=9F", "VERSION;CHARSET=ASCII:\xe9"})
+        << "\uFFFD"
+        << ""
+        << "a\uFFFDb\uFFFD\uFFFD";
     QTest::newRow("no END swallowed by base64")
         << QByteArray("BEGIN:VNOTE\nBODY;BASE64:QUI=\nEND:VNOTE\n") << ""
         << ""
@@ -385,6 +400,43 @@ void TestLenient::stampMoments()
     QCOMPARE(reading.notes.size(), 1);
     QCOMPARE(reading.notes[0].createdUtc.toUTC().toString(Qt::ISODate), moment);
     QCOMPARE(reading.notes[0].modifiedUtc.toUTC().toString(Qt::ISODate), moment);
+}
+
+// UTF-8 values, well-formed or not, read as the strict reading's decoder reads them (which drops
+// a leading byte-order mark): every octet written as an escape, so that nothing but the decoding
+// is tested.
+void TestLenient::utf8Values_data()
+{
+    QTest::addColumn<QByteArray>("octets");
+    QTest::addColumn<QByteArray>("charset"); // empty: none named, for well-formed octets only
+
+    const QByteArray utf8("UTF-8");
+    QTest::newRow("two, three and four octets, none named")
+        << QByteArray("\xd0\x9f\xe2\x82\xac\xf0\x9f\x98\x80!") << QByteArray();
+    QTest::newRow("a replacement character written as such")
+        << QByteArray("a\xef\xbf\xbd") << QByteArray();
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80z") << utf8;
+    QTest::newRow("sequence cut by the end") << QByteArray("ab\xe2\x82") << utf8;
+    QTest::newRow("byte-order mark first") << QByteArray("\xef\xbb\xbf\xd0\x9f") << utf8;
+    QTest::newRow("byte-order mark inside") << QByteArray("A\xef\xbb\xbf"
+                                                          "B")
+                                            << utf8;
+}
+
+void TestLenient::utf8Values()
+{
+    QFETCH(QByteArray, octets);
+    QFETCH(QByteArray, charset);
+
+    QByteArray escaped;
+    for (const char octet : octets)
+        escaped += '=' + QByteArray(1, octet).toHex().toUpper();
+    const QByteArray named = charset.isEmpty() ? QByteArray() : ";CHARSET=" + charset;
+    RecordingSink sink;
+    const LenientReading reading = ReadNotesLenient(
+        note({"BODY" + named + ";ENCODING=QUOTED-PRINTABLE:" + escaped}), berlinLongDates(), sink);
+    QCOMPARE(reading.notes.size(), 1);
+    QCOMPARE(reading.notes[0].txtBody, qvUTF8ToUNICODE(octets));
 }
 
 QTEST_APPLESS_MAIN(TestLenient)
