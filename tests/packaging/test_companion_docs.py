@@ -25,9 +25,9 @@ def help_listing():
         match = re.match(r"^\s+(-.*?)(?:\s{2,}(.*))?$", line)
         if not match:
             continue
-        spec, description = match.group(1), match.group(2) or ""
-        value = re.search(r"<([^>]*)>", spec)
-        names = OPTION.findall(re.sub(r"<[^>]*>", "", spec))
+        synopsis, description = match.group(1), match.group(2) or ""
+        value = re.search(r"<([^>]*)>", synopsis)
+        names = OPTION.findall(re.sub(r"<[^>]*>", "", synopsis))
         options.update(names)
         if "--format" in names:
             # The values as the option names them, <text|json>, else as its text lists them.
