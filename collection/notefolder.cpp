@@ -6,6 +6,7 @@
 #include "textfilereader.h"
 
 #include <algorithm>
+#include <numeric>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -119,20 +120,25 @@ void NaturalOrder::sort(QStringList &paths) const
     {
         QCollatorSortKey key;
         QString name;
-        QString path;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(paths.size());
-    for (QString &path : paths) {
+    for (const QString &path : std::as_const(paths)) {
         QString name = fileNameOf(path);
-        keyed.push_back({m_collator.sortKey(name), std::move(name), std::move(path)});
+        keyed.push_back({m_collator.sortKey(name), std::move(name)});
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
-        const int order = a.key.compare(b.key);
-        return order != 0 ? order < 0 : a.name < b.name;
+    // Positions are sorted, not the keys and names themselves, which cost more to move about.
+    std::vector<qsizetype> order(keyed.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int compared = keyed[size_t(a)].key.compare(keyed[size_t(b)].key);
+        return compared != 0 ? compared < 0 : keyed[size_t(a)].name < keyed[size_t(b)].name;
     });
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        paths[i] = std::move(keyed[i].path);
+    QStringList sorted;
+    sorted.reserve(paths.size());
+    for (const qsizetype at : order)
+        sorted.append(std::move(paths[at]));
+    paths = std::move(sorted);
 }
 
 FolderListing listFolder(const QString &folder, const NaturalOrder &order)
