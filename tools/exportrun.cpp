@@ -84,7 +84,7 @@ public:
                     bytes += note.bytes.size();
                 return bytes;
             },
-            QThread::idealThreadCount(), MaxAhead, MaxBytesAhead);
+            QThread::idealThreadCount() - 1, MaxAhead, MaxBytesAhead);
 
         if (toStandardOutput())
             m_output.write(m_writer.opening());
