@@ -112,12 +112,15 @@ public:
     // The size the opened file reported, within the cap. Files such as those in /proc report 0.
     [[nodiscard]] qint64 size() const { return m_size; }
 
-    // Reads into `buffer` until it is full or the file ends; returns the bytes read.
-    QByteArrayView fill(QByteArray &buffer)
+    // Reads into `buffer` until it is full or the file ends; returns the bytes read. With
+    // `whole`, a read that stops short at the size the opened file reported is taken as its end
+    // without asking again: a regular file reads short only at its end.
+    QByteArrayView fill(QByteArray &buffer, bool whole = false)
     {
-        const QByteArrayView read = readInto(buffer, [this](char *to, size_t length, qsizetype) {
-            return ::read(m_fd, to, length);
-        });
+        const qsizetype end = whole && m_size > 0 ? qsizetype(m_size) : -1;
+        const QByteArrayView read = readInto(
+            buffer, [this](char *to, size_t length, qsizetype) { return ::read(m_fd, to, length); },
+            end);
         m_read += read.size();
         if (m_read > m_cap)
             failTooLarge(m_path, m_cap);
@@ -136,10 +139,11 @@ public:
 private:
     // Fills `buffer` with `read` (to, length, bytes done so far) until it is full or the file
     // ends; returns the bytes read.
-    template <typename Read> QByteArrayView readInto(QByteArray &buffer, Read read) const
+    template <typename Read>
+    QByteArrayView readInto(QByteArray &buffer, Read read, qsizetype end = -1) const
     {
         qsizetype used = 0;
-        while (used < buffer.size()) {
+        while (used < buffer.size() && used != end) {
             const ssize_t got = read(buffer.data() + used, size_t(buffer.size() - used), used);
             if (got < 0 && errno == EINTR)
                 continue;
@@ -234,9 +238,10 @@ QByteArray TextFilePieces::readAll()
 {
     return reportingMemory([&] {
         CappedFile &file = *m_file;
-        // Straight into the result, with a byte more than the file's size to see its end.
+        // Straight into the result, with a byte more than the file's size, which a file that has
+        // grown since fills.
         QByteArray bytes(file.size() + 1, Qt::Uninitialized);
-        const qsizetype first = file.fill(bytes).size();
+        const qsizetype first = file.fill(bytes, true).size();
         if (first < bytes.size()) {
             bytes.resize(first);
             return bytes;

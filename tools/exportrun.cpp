@@ -10,6 +10,7 @@
 #include "savedfile.h"
 #include "textfilereader.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <new>
@@ -20,6 +21,8 @@ namespace {
 // Results done ahead of the one due, at most: in count, and in bytes held.
 constexpr qsizetype MaxAhead = 128;
 constexpr qsizetype MaxBytesAhead = 32 * 1024 * 1024;
+// How long what is done may wait in the output buffer while a note is made, at most, in ms.
+constexpr qint64 FlushInterval = 20;
 
 // One note's part of the output, made on a worker thread.
 struct NoteOutput
@@ -89,6 +92,8 @@ public:
         if (toStandardOutput())
             m_output.write(m_writer.opening());
         qsizetype done = 0;
+        QElapsedTimer sinceFlush;
+        sinceFlush.start();
         for (FileOutput file; m_output.ok() && work.next(file);) {
             if (!file.message.isEmpty()) {
                 progress.clear();
@@ -99,8 +104,12 @@ public:
             for (NoteOutput &note : file.notes)
                 allAccepted = (toStandardOutput() ? print(note) : save(input, note)) && allAccepted;
             progress.advance(++done);
-            if (!work.ready())
-                m_output.flush(); // what is done goes out while the next note is made
+            // What is done goes out while the next note is made, but not after every small
+            // note: each write costs more than the note.
+            if (!work.ready() && sinceFlush.hasExpired(FlushInterval)) {
+                m_output.flush();
+                sinceFlush.restart();
+            }
         }
         progress.clear();
         if (toStandardOutput())
