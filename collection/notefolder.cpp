@@ -6,11 +6,11 @@
 #include "textfilereader.h"
 
 #include <algorithm>
-#include <numeric>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <numeric>
 #include <sys/stat.h>
 
 namespace {

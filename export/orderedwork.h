@@ -12,12 +12,13 @@
 #include <thread>
 #include <vector>
 
-// Makes a result for each of `count` items on a few threads of its own and hands the results
-// over in item order, as soon as each one and all before it are done. Memory stays bounded
-// however many items there are: no more than `maxAhead` results are done or in hand ahead of
-// the one due, and no item is started while results of `maxWeight` weight in all wait to be
-// taken, unless it is the one due. A result's weight is what `weigh` says of it, such as its size
-// in bytes.
+// Makes a result for each of `count` items on `threads` threads of its own and on the thread that
+// takes them, and hands the results over in item order, as soon as each one and all before it are
+// done: rather than wait for the one due, the taking thread makes the next item not yet started.
+// Memory stays bounded however many items there are: no more than `maxAhead` results are done or in
+// hand ahead of the one due, and no item is started while results of `maxWeight` weight in all wait
+// to be taken, unless it is the one due. A result's weight is what `weigh` says of it, such as its
+// size in bytes.
 //
 // Handing an item from one thread to another costs more than the work on a small note, so each
 // thread takes a run of items at a time, and the taker is woken for a batch of results, not for

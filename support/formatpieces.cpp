@@ -19,7 +19,10 @@ bool isLetter(QChar c)
 // The values of a date or a time that pattern letters show, worked out once for all its pieces.
 struct DateParts
 {
-    explicit DateParts(QDate date) : dayOfWeek(date.dayOfWeek()) { date.getDate(&year, &month, &day); }
+    explicit DateParts(QDate date) : dayOfWeek(date.dayOfWeek())
+    {
+        date.getDate(&year, &month, &day);
+    }
     int year = 0;
     int month = 0;
     int day = 0;

@@ -8,8 +8,8 @@
 struct FormatToken
 {
     enum Kind {
-        Field,       // a pattern Qt formats for a time: hours, minutes, seconds, milliseconds, AM/PM
-        Zone,        // the zone name
+        Field, // a pattern Qt formats for a time: hours, minutes, seconds, milliseconds, AM/PM
+        Zone,  // the zone name
         Unsupported, // a letter Qt 6.4 cannot format for a time, such as the day period "B"
         Literal,     // quoted text, or one character that is not a letter
     };

@@ -87,6 +87,7 @@ public:
                     bytes += note.bytes.size();
                 return bytes;
             },
+            // This thread makes notes too: one thread fewer than there are cores.
             QThread::idealThreadCount() - 1, MaxAhead, MaxBytesAhead);
 
         if (toStandardOutput())
