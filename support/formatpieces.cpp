@@ -5,6 +5,9 @@
 
 #include <QStringView>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 // Set after an hour run so that QLocale gives it the 12-hour clock that an AM/PM marker elsewhere
@@ -115,7 +118,7 @@ void FormatPieces::cut(const QString &format)
         }
         m_pieces.append(std::move(piece));
     }
-    m_usable = m_usable && reproducesQLocale();
+    m_usable = m_usable && m_pieces.size() <= MaxPieces && reproducesQLocale();
 }
 
 template <typename Value>
@@ -145,12 +148,20 @@ QString FormatPieces::time(QTime time)
 
 template <typename Value, typename Parts> QString FormatPieces::piecesOf(const Value &value)
 {
+    // Put together in one piece: appending each piece would cost more than looking them up.
     const Parts parts(value);
-    QString result;
-    result.reserve(m_lastSize);
-    for (Piece &piece : m_pieces)
-        result += text(piece, value, parts);
-    m_lastSize = result.size();
+    std::array<const QString *, MaxPieces> texts{};
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        texts[size_t(i)] = &text(m_pieces[i], value, parts);
+        size += texts[size_t(i)]->size();
+    }
+    QString result(size, Qt::Uninitialized);
+    QChar *out = result.data();
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        std::copy_n(texts[size_t(i)]->constData(), texts[size_t(i)]->size(), out);
+        out += texts[size_t(i)]->size();
+    }
     return result;
 }
 

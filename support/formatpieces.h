@@ -45,6 +45,8 @@ private:
     };
 
     enum class Of { Date, Time };
+    // Pieces a format may have to be put together from them; longer ones are left to QLocale.
+    static constexpr qsizetype MaxPieces = 32;
 
     void cut(const QString &format);
     [[nodiscard]] bool reproducesQLocale();
@@ -58,5 +60,4 @@ private:
     QString m_timeFormat;
     QList<Piece> m_pieces;
     bool m_usable = true;
-    qsizetype m_lastSize = 0; // of the last text: room to make for the next
 };
