@@ -87,6 +87,25 @@ QString fileNameOf(const QString &path)
     return path.sliced(path.lastIndexOf(u'/') + 1);
 }
 
+QStringView fileNameIn(const QString &path)
+{
+    return QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
+}
+
+// The path of the entry `name` in the folder whose path ends in `prefix`, made in one piece: most
+// names are ASCII, which Qt widens faster than a character at a time.
+QString pathOf(const QString &prefix, const char *name)
+{
+    const QByteArrayView native(name);
+    if (!std::all_of(native.begin(), native.end(), [](char c) { return (c & 0x80) == 0; }))
+        return prefix + qvFileNameToText(native);
+    QString path;
+    path.reserve(prefix.size() + native.size());
+    path.append(prefix);
+    path.append(QLatin1StringView(native));
+    return path;
+}
+
 } // namespace
 
 bool isNoteFileName(QStringView name)
@@ -119,13 +138,14 @@ void NaturalOrder::sort(QStringList &paths) const
     struct Keyed
     {
         QCollatorSortKey key;
-        QString name;
+        QStringView name; // where it lies in its path
     };
     std::vector<Keyed> keyed;
     keyed.reserve(paths.size());
     for (const QString &path : std::as_const(paths)) {
-        QString name = fileNameOf(path);
-        keyed.push_back({m_collator.sortKey(name), std::move(name)});
+        const QStringView name = fileNameIn(path);
+        // The collator takes a QString, which can lie over the path's own text: no copy.
+        keyed.push_back({m_collator.sortKey(QString::fromRawData(name.data(), name.size())), name});
     }
     // Positions are sorted, not the keys and names themselves, which cost more to move about.
     std::vector<qsizetype> order(keyed.size());
@@ -157,18 +177,18 @@ FolderListing listFolder(const QString &folder, const NaturalOrder &order)
                 failList(folder, errno);
             break;
         }
-        const QString name = qvFileNameToText(entry->d_name);
-        if (name.startsWith(u'.'))
+        if (entry->d_name[0] == '.')
             continue; // hidden, and the folder itself and its parent
         switch (kindOf(::dirfd(dir.get()), *entry)) {
         case EntryKind::Folder:
-            listing.subfolders.append(prefix + name);
+            listing.subfolders.append(pathOf(prefix, entry->d_name));
             break;
         case EntryKind::LinkToFolder:
             break;
         case EntryKind::Other:
-            if (isNoteFileName(name))
-                listing.notes.append(prefix + name);
+            if (QString path = pathOf(prefix, entry->d_name);
+                isNoteFileName(QStringView(path).sliced(prefix.size())))
+                listing.notes.append(std::move(path));
             break;
         }
     }
