@@ -53,7 +53,7 @@ private:
     DIR *m_dir;
 };
 
-enum class EntryKind { Folder, LinkToFolder, Other };
+enum class EntryKind { Folder, LinkToFolder, File, Other };
 
 // The entry's kind from the directory itself where it says, else from the inode.
 EntryKind kindOf(int folderFd, const dirent &entry)
@@ -64,6 +64,8 @@ EntryKind kindOf(int folderFd, const dirent &entry)
     switch (entry.d_type) {
     case DT_DIR:
         return EntryKind::Folder;
+    case DT_REG:
+        return EntryKind::File;
     case DT_LNK:
         if (::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
             return EntryKind::LinkToFolder;
@@ -73,6 +75,8 @@ EntryKind kindOf(int folderFd, const dirent &entry)
             return EntryKind::Other;
         if (S_ISDIR(info.st_mode))
             return EntryKind::Folder;
+        if (S_ISREG(info.st_mode))
+            return EntryKind::File;
         if (S_ISLNK(info.st_mode) && ::fstatat(folderFd, entry.d_name, &info, 0) == 0 &&
             S_ISDIR(info.st_mode))
             return EntryKind::LinkToFolder;
@@ -179,16 +183,21 @@ FolderListing listFolder(const QString &folder, const NaturalOrder &order)
         }
         if (entry->d_name[0] == '.')
             continue; // hidden, and the folder itself and its parent
-        switch (kindOf(::dirfd(dir.get()), *entry)) {
+        const EntryKind kind = kindOf(::dirfd(dir.get()), *entry);
+        switch (kind) {
         case EntryKind::Folder:
             listing.subfolders.append(pathOf(prefix, entry->d_name));
             break;
         case EntryKind::LinkToFolder:
             break;
+        case EntryKind::File:
         case EntryKind::Other:
             if (QString path = pathOf(prefix, entry->d_name);
-                isNoteFileName(QStringView(path).sliced(prefix.size())))
+                isNoteFileName(QStringView(path).sliced(prefix.size()))) {
+                if (kind == EntryKind::Other)
+                    listing.notPlainFiles.insert(path);
                 listing.notes.append(std::move(path));
+            }
             break;
         }
     }

@@ -78,21 +78,29 @@ void checkType(const QString &path, const struct stat &info)
 class CappedFile
 {
 public:
-    CappedFile(const QString &path, qint64 cap) : m_path(path), m_cap(cap)
+    CappedFile(const QString &path, const TextFileReader &reader)
+        : m_path(path), m_cap(reader.maxFileSize())
     {
         const QByteArray native = qvTextToFileName(path);
         if (path.isEmpty() || native.contains('\0'))
             failOpen(path, ENOENT); // no file has such a name
-        // Look before opening: opening a FIFO for reading could wait for a writer.
+        constexpr int Flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
         struct stat info
         {
         };
-        if (::stat(native.constData(), &info) != 0)
-            failOpen(path, errno);
-        checkType(path, info);
-        checkSize(info);
-        // The file may have been swapped since: never block, and look again at what was opened.
-        m_fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (reader.opening() == TextFileReader::Opening::ListedFile)
+            m_fd = ::open(native.constData(), Flags | O_NOFOLLOW);
+        if (m_fd < 0) {
+            // Look before opening: opening a FIFO for reading could wait for a writer, and
+            // opening a device can do something.
+            if (::stat(native.constData(), &info) != 0)
+                failOpen(path, errno);
+            checkType(path, info);
+            checkSize(info);
+            // The file may have been swapped since: never block, and look again at what was
+            // opened.
+            m_fd = ::open(native.constData(), Flags);
+        }
         if (m_fd < 0)
             failOpen(path, errno);
         if (::fstat(m_fd, &info) != 0)
@@ -194,11 +202,20 @@ template <typename Read> auto reportingMemory(Read &&read)
 
 } // namespace
 
-TextFileReader::TextFileReader(qint64 maxFileSize) : m_maxFileSize(maxFileSize) {}
+TextFileReader::TextFileReader(qint64 maxFileSize, Opening opening)
+    : m_maxFileSize(maxFileSize), m_opening(opening)
+{
+}
 
 TextFileReader &TextFileReader::shared()
 {
     static TextFileReader reader;
+    return reader;
+}
+
+TextFileReader &TextFileReader::sharedForListedFiles()
+{
+    static TextFileReader reader(MaxFileSize, Opening::ListedFile);
     return reader;
 }
 
@@ -217,7 +234,7 @@ TextFilePieces::TextFilePieces(const TextFileReader &reader, const QString &path
     : m_path(path), m_pieceSize(std::max<qsizetype>(pieceSize, 1))
 {
     reportingMemory([&] {
-        m_file = std::make_unique<CappedFile>(m_path, reader.maxFileSize());
+        m_file = std::make_unique<CappedFile>(m_path, reader);
         return 0;
     });
 }
@@ -269,7 +286,7 @@ QByteArrayView TextFilePieces::next()
 QString TextFileReader::ReadAllText(const QString &path) const
 {
     return reportingMemory([&] {
-        CappedFile file(path, m_maxFileSize);
+        CappedFile file(path, *this);
         QByteArray chunk = readBuffer(file);
         QByteArrayView bytes = file.fill(chunk);
         if (bytes.size() < chunk.size() || bytes.startsWith(Utf16LeByteOrderMark) ||

@@ -80,7 +80,7 @@ public:
 
         ProgressLine progress(inputs.notes.size());
         OrderedWork<FileOutput> work(
-            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i].path); },
+            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i]); },
             [](const FileOutput &file) {
                 qsizetype bytes = 0;
                 for (const NoteOutput &note : file.notes)
@@ -124,10 +124,11 @@ private:
     // Whether the notes go to standard output, not into files of their own.
     [[nodiscard]] bool toStandardOutput() const { return m_options.outputDir.isEmpty(); }
 
-    FileOutput make(const QString &path) const
+    FileOutput make(const ExportInput &input) const
     {
+        const QString &path = input.path;
         try {
-            return format(path);
+            return format(input);
         } catch (const std::bad_alloc &) {
             ExportedNote failure = unreadableNote(path, TextFileReader::outOfMemory());
             FileOutput file;
@@ -141,15 +142,18 @@ private:
         }
     }
 
-    FileOutput format(const QString &path) const
+    FileOutput format(const ExportInput &input) const
     {
+        const QString &path = input.path;
+        const TextFileReader &reader =
+            input.listedFile ? TextFileReader::sharedForListedFiles() : TextFileReader::shared();
         // JSON is written as UTF-8: a body may stay in its octets.
         const bool octets = m_options.settings.format == ExportFormat::Json ||
                             m_options.settings.format == ExportFormat::Jsonl;
         QList<ExportedNote> notes =
             m_options.settings.lenient
-                ? exportNotesLenient(path, m_options.display)
-                : QList<ExportedNote>{exportNote(path, m_options.display, octets)};
+                ? exportNotesLenient(path, m_options.display, reader)
+                : QList<ExportedNote>{exportNote(path, m_options.display, octets, reader)};
         FileOutput file;
         file.accepted = true;
         for (ExportedNote &note : notes) {
