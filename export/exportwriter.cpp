@@ -55,10 +55,15 @@ public:
     void utc(const char *key, const QDateTime &moment)
     {
         start(key);
-        if (moment.isValid())
-            m_out.append('"').append(isoUtcText(moment).toLatin1()).append('"');
-        else
+        if (moment.isValid()) {
+            std::array<char, UtcTextRoom + 2> text{};
+            text[0] = '"';
+            char *const end = writeIsoUtcText(moment, text.data() + 1);
+            *end = '"';
+            m_out.append(text.data(), end + 1 - text.data());
+        } else {
             m_out.append("null");
+        }
     }
     void close() { m_out.append(m_layout.close); }
 

@@ -4,6 +4,7 @@
 #include "qvdatetime.h"
 
 #include <QDateTime>
+#include <QStringBuilder>
 
 #include <new>
 
@@ -61,10 +62,11 @@ QString FormatStamp(const QString &value, const DateDisplay &display)
             display.zone ? utc.toTimeZone(*display.zone) : qvToProcessLocalTime(utc);
         if (!local.isValid())
             return value;
+        // Joined in one piece (QStringBuilder): a run of many notes formats two stamps each.
         if (display.shortDate)
-            return qvSystemTimeToStringTime(local.time(), display.locale) + u' ' +
+            return qvSystemTimeToStringTime(local.time(), display.locale) % u' ' %
                    qvSystemTimeToStringDate(local.date(), false, display.locale);
-        return qvSystemTimeToStringDate(local.date(), true, display.locale) + QStringLiteral(", ") +
+        return qvSystemTimeToStringDate(local.date(), true, display.locale) % u", " %
                qvSystemTimeToStringTime(local.time(), display.locale);
     } catch (const std::bad_alloc &) {
         throw; // not a stamp that cannot be converted
