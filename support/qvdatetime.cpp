@@ -94,18 +94,46 @@ void rereadChangedZone()
     lastZone = zone != nullptr ? zone : "";
 }
 
+// What a thread keeps for the locale it last showed stamps in: a run of many notes shows every
+// stamp in one. Its first stamps are formatted by QLocale alone: working the pieces out costs
+// as much as a few dozen stamps, which a window showing one note at a time never makes up for.
+struct ThreadFormats
+{
+    static constexpr int StampsBeforePieces = 64;
+
+    explicit ThreadFormats(const QLocale &shownIn) : locale(shownIn) {}
+
+    static ThreadFormats &of(const QLocale &locale)
+    {
+        thread_local std::optional<ThreadFormats> formats;
+        if (!formats || formats->locale != locale)
+            formats.emplace(locale);
+        return *formats;
+    }
+
+    bool piecesPay() { return ++stamps > StampsBeforePieces; }
+
+    QLocale locale;
+    int stamps = 0;
+    QString timeFormat; // the long time format without the zone
+    std::optional<FormatPieces> longDate;
+    std::optional<FormatPieces> shortDate;
+    std::optional<FormatPieces> time;
+};
+
 } // namespace
 
 QString qvSystemTimeToStringDate(QDate date, bool longForm, const QLocale &locale)
 {
     if (!date.isValid())
         throw QvError(QvInvalidArgument, QStringLiteral("Недопустимая дата"));
-    // Kept for the locale last asked for: a run of many notes shows every stamp in one.
-    thread_local std::optional<FormatPieces> longDate;
-    thread_local std::optional<FormatPieces> shortDate;
-    std::optional<FormatPieces> &pieces = longForm ? longDate : shortDate;
-    if (!pieces || pieces->locale() != locale)
-        pieces.emplace(locale, longForm ? QLocale::LongFormat : QLocale::ShortFormat);
+    ThreadFormats &formats = ThreadFormats::of(locale);
+    const QLocale::FormatType type = longForm ? QLocale::LongFormat : QLocale::ShortFormat;
+    if (!formats.piecesPay())
+        return locale.toString(date, type);
+    std::optional<FormatPieces> &pieces = longForm ? formats.longDate : formats.shortDate;
+    if (!pieces)
+        pieces.emplace(locale, type);
     return pieces->date(date);
 }
 
@@ -113,10 +141,14 @@ QString qvSystemTimeToStringTime(QTime time, const QLocale &locale)
 {
     if (!time.isValid())
         throw QvError(QvInvalidArgument, QStringLiteral("Недопустимое время"));
-    thread_local std::optional<FormatPieces> pieces;
-    if (!pieces || pieces->locale() != locale)
-        pieces.emplace(locale, timeFormatWithoutZone(locale));
-    return pieces->time(time);
+    ThreadFormats &formats = ThreadFormats::of(locale);
+    if (formats.timeFormat.isNull())
+        formats.timeFormat = timeFormatWithoutZone(locale);
+    if (!formats.piecesPay())
+        return locale.toString(time, formats.timeFormat);
+    if (!formats.time)
+        formats.time.emplace(locale, formats.timeFormat);
+    return formats.time->time(time);
 }
 
 QDateTime qvToProcessLocalTime(const QDateTime &moment)

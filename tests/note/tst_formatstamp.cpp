@@ -24,6 +24,8 @@ private slots:
     void timeTextInEveryLocale();
     void piecesReadAsQLocale_data() { timeTextInEveryLocale_data(); }
     void piecesReadAsQLocale();
+    void piecesTakeOverUnchanged_data() { timeTextInEveryLocale_data(); }
+    void piecesTakeOverUnchanged();
 };
 
 namespace {
@@ -230,6 +232,23 @@ void TestFormatStamp::piecesReadAsQLocale()
             QCOMPARE(pieces.time(QTime(0, 0).addSecs(second)),
                      locale.toString(QTime(0, 0).addSecs(second), format));
     }
+}
+
+// A thread's first stamps come from QLocale, later ones from pieces: the same texts.
+void TestFormatStamp::piecesTakeOverUnchanged()
+{
+    QFETCH(QLocale, locale);
+    QStringList first;
+    QStringList later;
+    for (QStringList *texts : {&first, &later}) {
+        for (int i = 0; i < 40; ++i) {
+            const QDate date = QDate(2009, 1, 1).addDays(i * 97);
+            const QTime time = QTime(0, 0).addSecs(i * 4111);
+            texts->append(qvSystemTimeToStringDate(date, i % 2 == 0, locale) + u'|' +
+                          qvSystemTimeToStringTime(time, locale));
+        }
+    }
+    QCOMPARE(later, first);
 }
 
 QTEST_APPLESS_MAIN(TestFormatStamp)
