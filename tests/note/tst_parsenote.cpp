@@ -121,7 +121,9 @@ void TestParseNote::fields_data()
         << created << ""
         << "";
     QTest::newRow("upper-cased beyond ASCII as QString does")
-        << QStringList{u8"version:straße ÿ"} << u8"STRASSE Ÿ" << "" << "" << "";
+        << QStringList{u8"version:straße ÿ"} << u8"STRASSE Ÿ" << ""
+        << ""
+        << "";
     QTest::newRow("value keeps its inner blank") << QStringList{"VERSION: 1.1"} << " 1.1"
                                                  << ""
                                                  << ""
