@@ -48,7 +48,7 @@ QDateTime StampMoment(QStringView value)
     const QTime time(number(value, 9, 2), number(value, 11, 2), number(value, 13, 2));
     if (!date.isValid() || !time.isValid() || date.year() < EarliestYear)
         return {};
-    // UTC as a time spec, not as a QTimeZone: making a zone object costs more than the rest.
+    // UTC as Qt::UTC, not as a QTimeZone: making a zone object costs more than the rest.
     return {date, time, Qt::UTC};
 }
 
