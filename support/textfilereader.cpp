@@ -103,10 +103,15 @@ public:
         }
         if (m_fd < 0)
             failOpen(path, errno);
-        if (::fstat(m_fd, &info) != 0)
-            failOpen(path, errno);
-        checkType(path, info);
-        checkSize(info);
+        try {
+            if (::fstat(m_fd, &info) != 0)
+                failOpen(path, errno);
+            checkType(path, info);
+            checkSize(info);
+        } catch (...) {
+            ::close(m_fd); // no destructor runs for an object not made
+            throw;
+        }
         m_size = info.st_size;
     }
     ~CappedFile()

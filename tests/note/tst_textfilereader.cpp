@@ -2,6 +2,7 @@
 #include "qverror.h"
 #include "textfilereader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -126,6 +127,10 @@ void TestTextFileReader::failures()
     QFETCH(QString, path);
     QFETCH(int, number);
     QFETCH(qint64, cap);
+    const auto openFiles = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).count();
+    };
+    const auto openBefore = openFiles();
     // The same failures whether the file is looked at first or was listed as a regular file.
     for (const auto opening :
          {TextFileReader::Opening::LookFirst, TextFileReader::Opening::ListedFile}) {
@@ -145,6 +150,7 @@ void TestTextFileReader::failures()
             QCOMPARE(error.number(), number);
         }
     }
+    QCOMPARE(openFiles(), openBefore); // nothing opened is left open
 }
 
 QTEST_APPLESS_MAIN(TestTextFileReader)
