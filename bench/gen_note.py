@@ -13,6 +13,7 @@ characters.
     gen_note.py --folder COUNT SIZE OUT    a folder of COUNT notes of SIZE bytes each
 """
 
+import datetime
 import os
 import random
 import sys
@@ -95,6 +96,20 @@ def make_note(size, seed=20130403, phrase=None):
     note = b"".join(parts)
     assert len(note) == size, (len(note), size)
     return note
+
+
+def with_stamps(note, index):
+    """`note` with creation and change moments of its own, spread over fifteen years as a
+    phone's memos would be: a reader that kept what it made for the last moment it saw would
+    otherwise be flattered by notes that all share one. The size stays the same."""
+    start = datetime.datetime(2009, 1, 1)
+    created = start + datetime.timedelta(seconds=index * 2654435761 % (15 * 365 * 86400))
+    modified = created + datetime.timedelta(seconds=index * 40503 % (400 * 86400))
+    stamp = "%Y%m%dT%H%M%S"
+    note = note.replace(b"DCREATED:20130403T001940",
+                        b"DCREATED:" + created.strftime(stamp).encode(), 1)
+    return note.replace(b"LAST-MODIFIED:20130705T183000",
+                        b"LAST-MODIFIED:" + modified.strftime(stamp).encode(), 1)
 
 
 def make_long_line_note(characters):

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <numeric>
 #include <sys/stat.h>
 
 namespace {
@@ -52,7 +53,7 @@ private:
     DIR *m_dir;
 };
 
-enum class EntryKind { Folder, LinkToFolder, Other };
+enum class EntryKind { Folder, LinkToFolder, File, Other };
 
 // The entry's kind from the directory itself where it says, else from the inode.
 EntryKind kindOf(int folderFd, const dirent &entry)
@@ -63,6 +64,8 @@ EntryKind kindOf(int folderFd, const dirent &entry)
     switch (entry.d_type) {
     case DT_DIR:
         return EntryKind::Folder;
+    case DT_REG:
+        return EntryKind::File;
     case DT_LNK:
         if (::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
             return EntryKind::LinkToFolder;
@@ -72,6 +75,8 @@ EntryKind kindOf(int folderFd, const dirent &entry)
             return EntryKind::Other;
         if (S_ISDIR(info.st_mode))
             return EntryKind::Folder;
+        if (S_ISREG(info.st_mode))
+            return EntryKind::File;
         if (S_ISLNK(info.st_mode) && ::fstatat(folderFd, entry.d_name, &info, 0) == 0 &&
             S_ISDIR(info.st_mode))
             return EntryKind::LinkToFolder;
@@ -84,6 +89,25 @@ EntryKind kindOf(int folderFd, const dirent &entry)
 QString fileNameOf(const QString &path)
 {
     return path.sliced(path.lastIndexOf(u'/') + 1);
+}
+
+QStringView fileNameIn(const QString &path)
+{
+    return QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
+}
+
+// The path of the entry `name` in the folder whose path ends in `prefix`, made in one piece: most
+// names are ASCII, which Qt widens faster than a character at a time.
+QString pathOf(const QString &prefix, const char *name)
+{
+    const QByteArrayView native(name);
+    if (!std::all_of(native.begin(), native.end(), [](char c) { return (c & 0x80) == 0; }))
+        return prefix + qvFileNameToText(native);
+    QString path;
+    path.reserve(prefix.size() + native.size());
+    path.append(prefix);
+    path.append(QLatin1StringView(native));
+    return path;
 }
 
 } // namespace
@@ -118,21 +142,27 @@ void NaturalOrder::sort(QStringList &paths) const
     struct Keyed
     {
         QCollatorSortKey key;
-        QString name;
-        QString path;
+        QStringView name; // where it lies in its path
     };
     std::vector<Keyed> keyed;
     keyed.reserve(paths.size());
-    for (QString &path : paths) {
-        QString name = fileNameOf(path);
-        keyed.push_back({m_collator.sortKey(name), std::move(name), std::move(path)});
+    for (const QString &path : std::as_const(paths)) {
+        const QStringView name = fileNameIn(path);
+        // The collator takes a QString, which can lie over the path's own text: no copy.
+        keyed.push_back({m_collator.sortKey(QString::fromRawData(name.data(), name.size())), name});
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
-        const int order = a.key.compare(b.key);
-        return order != 0 ? order < 0 : a.name < b.name;
+    // Positions are sorted, not the keys and names themselves, which cost more to move about.
+    std::vector<qsizetype> order(keyed.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int compared = keyed[size_t(a)].key.compare(keyed[size_t(b)].key);
+        return compared != 0 ? compared < 0 : keyed[size_t(a)].name < keyed[size_t(b)].name;
     });
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        paths[i] = std::move(keyed[i].path);
+    QStringList sorted;
+    sorted.reserve(paths.size());
+    for (const qsizetype at : order)
+        sorted.append(std::move(paths[at]));
+    paths = std::move(sorted);
 }
 
 FolderListing listFolder(const QString &folder, const NaturalOrder &order)
@@ -151,18 +181,23 @@ FolderListing listFolder(const QString &folder, const NaturalOrder &order)
                 failList(folder, errno);
             break;
         }
-        const QString name = qvFileNameToText(entry->d_name);
-        if (name.startsWith(u'.'))
+        if (entry->d_name[0] == '.')
             continue; // hidden, and the folder itself and its parent
-        switch (kindOf(::dirfd(dir.get()), *entry)) {
+        const EntryKind kind = kindOf(::dirfd(dir.get()), *entry);
+        switch (kind) {
         case EntryKind::Folder:
-            listing.subfolders.append(prefix + name);
+            listing.subfolders.append(pathOf(prefix, entry->d_name));
             break;
         case EntryKind::LinkToFolder:
             break;
+        case EntryKind::File:
         case EntryKind::Other:
-            if (isNoteFileName(name))
-                listing.notes.append(prefix + name);
+            if (QString path = pathOf(prefix, entry->d_name);
+                isNoteFileName(QStringView(path).sliced(prefix.size()))) {
+                if (kind == EntryKind::Other)
+                    listing.notPlainFiles.insert(path);
+                listing.notes.append(std::move(path));
+            }
             break;
         }
     }

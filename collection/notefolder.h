@@ -3,6 +3,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,9 @@ struct FolderListing
     // to one) whose name passes isNoteFileName. Links to files are notes; what each entry really
     // is, is for the reader to find out.
     QStringList notes;
+    // Those of the notes that the listing did not find to be regular files: links, FIFOs and
+    // devices, and entries it could not look at.
+    QSet<QString> notPlainFiles;
     // Paths of the real subfolders that are not hidden; symbolic links to folders are not
     // followed, so that no walk can loop.
     QStringList subfolders;

@@ -31,8 +31,10 @@ qsizetype addFolder(const QString &folder, qsizetype mirroredFrom, bool recursiv
         return 0;
     }
     qsizetype added = listing.notes.size();
-    for (QString &note : listing.notes)
-        inputs.notes.append({std::move(note), mirroredFrom});
+    for (QString &note : listing.notes) {
+        const bool listedFile = !listing.notPlainFiles.contains(note);
+        inputs.notes.append({std::move(note), mirroredFrom, listedFile});
+    }
     listing.notes.clear();
     if (recursive) {
         for (const QString &subfolder : std::as_const(listing.subfolders))

@@ -14,6 +14,8 @@ struct ExportInput
     // Where the part of the path that an output folder mirrors starts: after the folder named
     // on the command line, or at the file's name for a file named there.
     qsizetype mirroredFrom = 0;
+    // Whether a folder listing found it to be a regular file (see TextFileReader::Opening).
+    bool listedFile = false;
 
     // That part: "sub/memo12.vnt" for notes/sub/memo12.vnt under the named folder notes.
     [[nodiscard]] QString mirroredPath() const { return path.sliced(mirroredFrom); }

@@ -9,7 +9,9 @@
 #include "utctext.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
+#include <string_view>
 
 namespace {
 
@@ -45,7 +47,7 @@ public:
         start(key);
         appendJsonUtf8(m_out, octets);
     }
-    void literal(const char *key, const QByteArray &value)
+    void literal(const char *key, QByteArrayView value)
     {
         start(key);
         m_out.append(value);
@@ -53,20 +55,36 @@ public:
     void utc(const char *key, const QDateTime &moment)
     {
         start(key);
-        if (moment.isValid())
-            m_out.append('"').append(isoUtcText(moment).toLatin1()).append('"');
-        else
+        if (moment.isValid()) {
+            std::array<char, UtcTextRoom + 2> text{};
+            text[0] = '"';
+            char *const end = writeIsoUtcText(moment, text.data() + 1);
+            *end = '"';
+            m_out.append(text.data(), end + 1 - text.data());
+        } else {
             m_out.append("null");
+        }
     }
     void close() { m_out.append(m_layout.close); }
 
 private:
+    // What goes before a value, in one append: each append costs more than these few bytes.
     void start(const char *key)
     {
+        std::array<char, 64> prefix{};
+        qsizetype size = 0;
+        const auto add = [&](std::string_view piece) {
+            std::copy(piece.begin(), piece.end(), prefix.begin() + size);
+            size += qsizetype(piece.size());
+        };
         if (!m_first)
-            m_out.append(m_layout.separator);
+            add(m_layout.separator);
         m_first = false;
-        m_out.append(m_layout.keyIndent).append('"').append(key).append("\": ");
+        add(m_layout.keyIndent);
+        add("\"");
+        add(key);
+        add("\": ");
+        m_out.append(prefix.data(), size);
     }
 
     QByteArray &m_out;

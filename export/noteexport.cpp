@@ -18,13 +18,14 @@ public:
     QString text;
 };
 
-ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool bodyOctets)
+ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool bodyOctets,
+                          const TextFileReader &reader)
 {
     ExportedNote note;
     note.file = path;
     RecordingSink messages;
     try {
-        note.accepted = ParseNoteFile(TextFileReader::shared(), path, note.view, display, messages,
+        note.accepted = ParseNoteFile(reader, path, note.view, display, messages,
                                       bodyOctets ? &note.bodyOctets : nullptr);
     } catch (const QvError &failure) {
         return unreadableNote(path, failure);
@@ -37,11 +38,12 @@ ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool 
     return note;
 }
 
-QList<ExportedNote> readLeniently(const QString &path, const DateDisplay &display)
+QList<ExportedNote> readLeniently(const QString &path, const DateDisplay &display,
+                                  const TextFileReader &reader)
 {
     QByteArray bytes;
     try {
-        bytes = TextFileReader::shared().ReadAllBytes(path);
+        bytes = reader.ReadAllBytes(path);
     } catch (const QvError &failure) {
         return {unreadableNote(path, failure)};
     }
@@ -91,10 +93,11 @@ ExportedNote unreadableNote(const QString &path, const QvError &failure)
     return note;
 }
 
-ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bodyOctets)
+ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bodyOctets,
+                        const TextFileReader &reader)
 {
     try {
-        return readAndParse(path, display, bodyOctets);
+        return readAndParse(path, display, bodyOctets, reader);
     } catch (const std::bad_alloc &) {
         return unreadableNote(path, TextFileReader::outOfMemory());
     }
@@ -105,10 +108,11 @@ QString bodyText(const ExportedNote &note)
     return note.bodyOctets.isNull() ? note.view.txtBody : qvUTF8ToUNICODE(note.bodyOctets);
 }
 
-QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display)
+QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display,
+                                       const TextFileReader &reader)
 {
     try {
-        return readLeniently(path, display);
+        return readLeniently(path, display, reader);
     } catch (const std::bad_alloc &) {
         return {unreadableNote(path, TextFileReader::outOfMemory())};
     }

@@ -4,6 +4,7 @@
 #include "formatstamp.h"
 #include "noteview.h"
 #include "qverror.h"
+#include "textfilereader.h"
 
 #include <QList>
 #include <QString>
@@ -30,9 +31,10 @@ QString readFailureMessage(const QString &path);
 // The entry of a file that could not be read, or ran out of memory on the way.
 ExportedNote unreadableNote(const QString &path, const QvError &failure);
 
-// Reads and parses one file. Memory running out on the way is that file's read failure. With
-// `bodyOctets`, the body may be left as octets (see ExportedNote::bodyOctets).
-ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bodyOctets = false);
+// Reads and parses one file with `reader`. Memory running out on the way is that file's read
+// failure. With `bodyOctets`, the body may be left as octets (see ExportedNote::bodyOctets).
+ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bodyOctets = false,
+                        const TextFileReader &reader = TextFileReader::shared());
 
 // The note's body as text, whichever way it was kept.
 QString bodyText(const ExportedNote &note);
@@ -40,4 +42,5 @@ QString bodyText(const ExportedNote &note);
 // Reads one file leniently: one entry for each note it holds, each titled as the viewer titles
 // it ("Quillet [memo.vnt] (2/3)" when there are several); a single entry when the file is not
 // accepted. Memory running out on the way is that file's read failure.
-QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display);
+QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display,
+                                       const TextFileReader &reader = TextFileReader::shared());

@@ -12,12 +12,13 @@
 #include <thread>
 #include <vector>
 
-// Makes a result for each of `count` items on a few threads of its own and hands the results
-// over in item order, as soon as each one and all before it are done. Memory stays bounded
-// however many items there are: no more than `maxAhead` results are done or in hand ahead of
-// the one due, and no item is started while results of `maxWeight` weight in all wait to be
-// taken, unless it is the one due. A result's weight is what `weigh` says of it, such as its size
-// in bytes.
+// Makes a result for each of `count` items on `threads` threads of its own and on the thread that
+// takes them, and hands the results over in item order, as soon as each one and all before it are
+// done: rather than wait for the one due, the taking thread makes the next item not yet started.
+// Memory stays bounded however many items there are: no more than `maxAhead` results are done or in
+// hand ahead of the one due, and no item is started while results of `maxWeight` weight in all wait
+// to be taken, unless it is the one due. A result's weight is what `weigh` says of it, such as its
+// size in bytes.
 //
 // Handing an item from one thread to another costs more than the work on a small note, so each
 // thread takes a run of items at a time, and the taker is woken for a batch of results, not for
@@ -75,9 +76,16 @@ public:
             return true;
         }
         std::optional<Result> &due = slot(m_taken);
-        m_waitingForResult = true;
-        m_done.wait(lock, [&] { return due.has_value(); });
-        m_waitingForResult = false;
+        while (!due.has_value()) {
+            // Rather than wait, make an item here: the taking thread is one of the makers.
+            if (mayClaim()) {
+                makeItem(lock, m_started++);
+                continue;
+            }
+            m_waitingForResult = true;
+            m_done.wait(lock, [&] { return due.has_value() || mayClaim(); });
+            m_waitingForResult = false;
+        }
         result = std::move(*due);
         due.reset();
         m_heldWeight -= m_weigh(result);
@@ -98,6 +106,24 @@ private:
     [[nodiscard]] bool roomForRun() const
     {
         return m_started - m_taken <= qsizetype(m_slots.size()) - m_run;
+    }
+
+    // Whether the next item not yet started may be started now.
+    [[nodiscard]] bool mayClaim() const
+    {
+        return m_started < m_count && m_started - m_taken < qsizetype(m_slots.size()) &&
+               mayStart(m_started);
+    }
+
+    // Makes item `index` without holding `lock`, and puts its result in its slot.
+    void makeItem(std::unique_lock<std::mutex> &lock, qsizetype index)
+    {
+        lock.unlock();
+        Result result = m_make(index);
+        const qsizetype weight = m_weigh(result);
+        lock.lock();
+        slot(index) = std::move(result);
+        m_heldWeight += weight;
     }
 
     // Whether item `index` may be started now.
@@ -141,10 +167,7 @@ private:
         std::unique_lock lock(m_mutex);
         int claimWaiting = 0;
         for (;;) {
-            if (!waitFor(lock, claimWaiting, [&] {
-                    return m_started < m_count && m_started - m_taken < qsizetype(m_slots.size()) &&
-                           mayStart(m_started);
-                }))
+            if (!waitFor(lock, claimWaiting, [&] { return mayClaim(); }))
                 return;
             const qsizetype first = m_started;
             const qsizetype last =
@@ -153,12 +176,7 @@ private:
             for (qsizetype index = first; index < last; ++index) {
                 if (!waitFor(lock, m_roomWaiting, [&] { return mayStart(index); }))
                     return;
-                lock.unlock();
-                Result result = m_make(index);
-                const qsizetype weight = m_weigh(result);
-                lock.lock();
-                slot(index) = std::move(result);
-                m_heldWeight += weight;
+                makeItem(lock, index);
                 if (shouldWakeTaker(index + 1 == last))
                     m_done.notify_one();
             }

@@ -4,42 +4,48 @@
 namespace {
 
 // Appends `value` as `digits` decimal digits.
-char16_t *writeDigits(char16_t *out, int value, int digits)
+template <typename Char> Char *writeDigits(Char *out, int value, int digits)
 {
     for (int i = digits - 1; i >= 0; --i) {
-        out[i] = char16_t(u'0' + value % 10);
+        out[i] = Char('0' + value % 10);
         value /= 10;
     }
     return out + digits;
 }
 
 // Written out by hand: QDateTime::toString with a format, or asprintf, costs more than the rest
-// of a small note's JSON. Years are those a stamp can name, 1601 to 9999.
+// of a small note's JSON. Years are those a stamp can name, 1601 to 9999. `out` has room for
+// UtcTextRoom characters; returns where the text ends.
+template <typename Char> Char *writeUtcText(const QDateTime &moment, bool separators, Char *out)
+{
+    const QDateTime utc = moment.toUTC();
+    const QDate date = utc.date();
+    const QTime time = utc.time();
+    const auto separator = [&](char c) {
+        if (separators)
+            *out++ = Char(c);
+    };
+    out = writeDigits(out, date.year(), 4);
+    separator('-');
+    out = writeDigits(out, date.month(), 2);
+    separator('-');
+    out = writeDigits(out, date.day(), 2);
+    *out++ = Char('T');
+    out = writeDigits(out, time.hour(), 2);
+    separator(':');
+    out = writeDigits(out, time.minute(), 2);
+    separator(':');
+    out = writeDigits(out, time.second(), 2);
+    *out++ = Char('Z');
+    return out;
+}
+
 QString utcText(const QDateTime &moment, bool separators)
 {
     if (!moment.isValid())
         return {};
-    const QDateTime utc = moment.toUTC();
-    const QDate date = utc.date();
-    const QTime time = utc.time();
-    char16_t text[20];
-    char16_t *out = writeDigits(text, date.year(), 4);
-    const auto separator = [&](char16_t c) {
-        if (separators)
-            *out++ = c;
-    };
-    separator(u'-');
-    out = writeDigits(out, date.month(), 2);
-    separator(u'-');
-    out = writeDigits(out, date.day(), 2);
-    *out++ = u'T';
-    out = writeDigits(out, time.hour(), 2);
-    separator(u':');
-    out = writeDigits(out, time.minute(), 2);
-    separator(u':');
-    out = writeDigits(out, time.second(), 2);
-    *out++ = u'Z';
-    return QString::fromUtf16(text, out - text);
+    char16_t text[UtcTextRoom];
+    return QString::fromUtf16(text, writeUtcText(moment, separators, text) - text);
 }
 
 } // namespace
@@ -52,4 +58,9 @@ QString isoUtcText(const QDateTime &moment)
 QString compactUtcText(const QDateTime &moment)
 {
     return utcText(moment, false);
+}
+
+char *writeIsoUtcText(const QDateTime &moment, char *out)
+{
+    return moment.isValid() ? writeUtcText(moment, true, out) : out;
 }

@@ -9,3 +9,10 @@ QString isoUtcText(const QDateTime &moment);
 
 // The same in the compact form of Evernote's export files: "20130403T001940Z".
 QString compactUtcText(const QDateTime &moment);
+
+// The room that writeIsoUtcText needs.
+constexpr int UtcTextRoom = 20;
+
+// Writes isoUtcText's text as bytes to `out`, which has UtcTextRoom bytes of room; returns where
+// it ends.
+char *writeIsoUtcText(const QDateTime &moment, char *out);

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bodydecoder.h"
 
+#include "escaperun.h"
 #include "hexdigit.h"
 
 #include <algorithm>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -67,25 +69,26 @@ void BodyDecoder::feed(QLatin1StringView piece)
     feedUnits(piece.data(), piece.data() + piece.size());
 }
 
+template <typename Unit> qsizetype BodyDecoder::runOfEscapes(const Unit *p, const Unit *end)
+{
+    if (end - p < 3 || p[2] != '=' || hexValue(p[0]) < 0 || hexValue(p[1]) < 0)
+        return 0;
+    const qsizetype escapes = std::min<qsizetype>((end - p) / 3, ChunkSize);
+    char *const out = room(escapes);
+    if constexpr (std::is_same_v<Unit, char>)
+        return decodeEscapeRun(p, escapes, out);
+    else
+        return decodeEscapesOneByOne(p, escapes, out);
+}
+
 template <typename Unit> void BodyDecoder::feedUnits(const Unit *p, const Unit *const end)
 {
     while (p < end) {
         // The common case, a run of whole escapes: "=" and two digits, then the next "=".
-        if (m_state == State::ElementStart && end - p >= 3 && p[2] == '=' && hexValue(p[0]) >= 0 &&
-            hexValue(p[1]) >= 0) {
-            const qsizetype escapes = std::min<qsizetype>((end - p) / 3, ChunkSize);
-            char *const first = room(escapes);
-            char *const last = first + escapes;
-            char *out = first;
-            while (out < last) {
-                const int high = hexValue(p[0]);
-                const int low = hexValue(p[1]);
-                if ((high | low) < 0 || p[2] != '=')
-                    break;
-                *out++ = static_cast<char>(high << 4 | low);
-                p += 3;
-            }
-            m_used += out - first;
+        if (m_state == State::ElementStart) {
+            const qsizetype escapes = runOfEscapes(p, end);
+            m_used += escapes;
+            p += 3 * escapes;
             if (p == end)
                 break;
         }

@@ -42,6 +42,9 @@ private:
         Skipping,     // in an element that carries no octet
     };
 
+    // The octets of the whole escapes at `p`, as many as fit in the octet buffer, added to it;
+    // returns how many escapes they were.
+    template <typename Unit> qsizetype runOfEscapes(const Unit *p, const Unit *end);
     template <typename Unit> void feedUnits(const Unit *p, const Unit *end);
     void endElement();
     void appendLiteral(QChar c);

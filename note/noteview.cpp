@@ -3,9 +3,11 @@
 
 #include "qvtext.h"
 
+#include <QStringBuilder>
+
 QString NoteView::titleFor(const QString &path)
 {
-    return emptyTitle() + QStringLiteral(" [") + qvGetFileName(path) + u']';
+    return emptyTitle() % u" [" % qvGetFileName(path) % u']';
 }
 
 bool operator==(const NoteView &a, const NoteView &b)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qvdatetime.h"
 
+#include "formatpieces.h"
+#include "formattokens.h"
 #include "qverror.h"
 
 #include <QList>
@@ -9,58 +11,9 @@
 #include <ctime>
 #include <mutex>
 #include <optional>
-#include <utility>
+#include <string>
 
 namespace {
-
-// One piece of a time format, as QLocale::toString reads it.
-struct FormatToken
-{
-    enum Kind {
-        Field,       // a pattern Qt formats: hours, minutes, seconds, milliseconds, AM/PM
-        Zone,        // the zone name
-        Unsupported, // a letter Qt 6.4 cannot format for a time, such as the day period "B"
-        Literal,     // quoted text, or one character that is not a letter
-    };
-    Kind kind;
-    QString text;
-};
-
-bool isAsciiLetter(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-QList<FormatToken> tokenize(const QString &format)
-{
-    QList<FormatToken> tokens;
-    for (qsizetype at = 0; at < format.size();) {
-        const QChar c = format[at];
-        qsizetype end = at + 1;
-        FormatToken::Kind kind = FormatToken::Literal;
-        if (c == u'\'') {
-            // Up to the closing quote; two quotes in a row stand for one.
-            while (end < format.size()) {
-                if (format[end] == u'\'' && (end + 1 == format.size() || format[end + 1] != u'\''))
-                    break;
-                end += format[end] == u'\'' ? 2 : 1;
-            }
-            end = qMin(end + 1, format.size());
-        } else if (isAsciiLetter(c)) {
-            while (end < format.size() && format[end] == c)
-                ++end;
-            if ((c == u'a' || c == u'A') && end < format.size() &&
-                (format[end] == u'p' || format[end] == u'P'))
-                ++end;
-            kind = c == u't'                             ? FormatToken::Zone
-                   : QStringView(u"hHmszaA").contains(c) ? FormatToken::Field
-                                                         : FormatToken::Unsupported;
-        }
-        tokens.append({kind, format.sliced(at, end - at)});
-        at = end;
-    }
-    return tokens;
-}
 
 bool isLiteral(const QList<FormatToken> &tokens, qsizetype at, QStringView among)
 {
@@ -107,7 +60,7 @@ void removeZone(QList<FormatToken> &tokens, qsizetype zone)
 // The locale's long time format without its zone name and without letters Qt cannot format.
 QString timeFormatWithoutZone(const QLocale &locale)
 {
-    QList<FormatToken> tokens = tokenize(locale.timeFormat(QLocale::LongFormat));
+    QList<FormatToken> tokens = tokenizeFormat(locale.timeFormat(QLocale::LongFormat));
     tokens.removeIf(
         [](const FormatToken &token) { return token.kind == FormatToken::Unsupported; });
     for (qsizetype at = 0; at < tokens.size();) {
@@ -122,20 +75,51 @@ QString timeFormatWithoutZone(const QLocale &locale)
     return format.trimmed();
 }
 
-// Has the C library read TZ again when it has changed since the last conversion. tzset() itself
-// looks at the zone's file and takes a lock at every call, which a run of many notes would feel.
+// Has the C library read TZ again when it has changed since this thread last looked. tzset()
+// itself looks at the zone's file and takes a lock at every call, which a run of many notes
+// would feel.
 void rereadChangedZone()
 {
     static std::mutex mutex;
-    static std::optional<QByteArray> lastZone; // the TZ value last read; nullopt: never read
+    thread_local bool looked = false;
+    thread_local std::string lastZone;
+    thread_local bool lastSet = false;
     const char *zone = std::getenv("TZ");
-    const QByteArray current = zone != nullptr ? QByteArray(zone) : QByteArray();
+    if (looked && (zone != nullptr) == lastSet && (zone == nullptr || lastZone == zone))
+        return;
     const std::lock_guard lock(mutex);
-    if (!lastZone || *lastZone != current || current.isNull() != lastZone->isNull()) {
-        ::tzset();
-        lastZone = current;
-    }
+    ::tzset();
+    looked = true;
+    lastSet = zone != nullptr;
+    lastZone = zone != nullptr ? zone : "";
 }
+
+// What a thread keeps for the locale it last showed stamps in: a run of many notes shows every
+// stamp in one. Its first stamps are formatted by QLocale alone: working the pieces out costs
+// as much as a few dozen stamps, which a window showing one note at a time never makes up for.
+struct ThreadFormats
+{
+    static constexpr int StampsBeforePieces = 64;
+
+    explicit ThreadFormats(const QLocale &shownIn) : locale(shownIn) {}
+
+    static ThreadFormats &of(const QLocale &locale)
+    {
+        thread_local std::optional<ThreadFormats> formats;
+        if (!formats || formats->locale != locale)
+            formats.emplace(locale);
+        return *formats;
+    }
+
+    bool piecesPay() { return ++stamps > StampsBeforePieces; }
+
+    QLocale locale;
+    int stamps = 0;
+    QString timeFormat; // the long time format without the zone
+    std::optional<FormatPieces> longDate;
+    std::optional<FormatPieces> shortDate;
+    std::optional<FormatPieces> time;
+};
 
 } // namespace
 
@@ -143,18 +127,28 @@ QString qvSystemTimeToStringDate(QDate date, bool longForm, const QLocale &local
 {
     if (!date.isValid())
         throw QvError(QvInvalidArgument, QStringLiteral("Недопустимая дата"));
-    return locale.toString(date, longForm ? QLocale::LongFormat : QLocale::ShortFormat);
+    ThreadFormats &formats = ThreadFormats::of(locale);
+    const QLocale::FormatType type = longForm ? QLocale::LongFormat : QLocale::ShortFormat;
+    if (!formats.piecesPay())
+        return locale.toString(date, type);
+    std::optional<FormatPieces> &pieces = longForm ? formats.longDate : formats.shortDate;
+    if (!pieces)
+        pieces.emplace(locale, type);
+    return pieces->date(date);
 }
 
 QString qvSystemTimeToStringTime(QTime time, const QLocale &locale)
 {
     if (!time.isValid())
         throw QvError(QvInvalidArgument, QStringLiteral("Недопустимое время"));
-    // The format is worked out once for a locale: a run of many notes shows every stamp in one.
-    thread_local std::optional<std::pair<QLocale, QString>> last;
-    if (!last || last->first != locale)
-        last.emplace(locale, timeFormatWithoutZone(locale));
-    return locale.toString(time, last->second);
+    ThreadFormats &formats = ThreadFormats::of(locale);
+    if (formats.timeFormat.isNull())
+        formats.timeFormat = timeFormatWithoutZone(locale);
+    if (!formats.piecesPay())
+        return locale.toString(time, formats.timeFormat);
+    if (!formats.time)
+        formats.time.emplace(locale, formats.timeFormat);
+    return formats.time->time(time);
 }
 
 QDateTime qvToProcessLocalTime(const QDateTime &moment)

@@ -78,27 +78,40 @@ void checkType(const QString &path, const struct stat &info)
 class CappedFile
 {
 public:
-    CappedFile(const QString &path, qint64 cap) : m_path(path), m_cap(cap)
+    CappedFile(const QString &path, const TextFileReader &reader)
+        : m_path(path), m_cap(reader.maxFileSize())
     {
         const QByteArray native = qvTextToFileName(path);
         if (path.isEmpty() || native.contains('\0'))
             failOpen(path, ENOENT); // no file has such a name
-        // Look before opening: opening a FIFO for reading could wait for a writer.
+        constexpr int Flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
         struct stat info
         {
         };
-        if (::stat(native.constData(), &info) != 0)
-            failOpen(path, errno);
-        checkType(path, info);
-        checkSize(info);
-        // The file may have been swapped since: never block, and look again at what was opened.
-        m_fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (reader.opening() == TextFileReader::Opening::ListedFile)
+            m_fd = ::open(native.constData(), Flags | O_NOFOLLOW);
+        if (m_fd < 0) {
+            // Look before opening: opening a FIFO for reading could wait for a writer, and
+            // opening a device can do something.
+            if (::stat(native.constData(), &info) != 0)
+                failOpen(path, errno);
+            checkType(path, info);
+            checkSize(info);
+            // The file may have been swapped since: never block, and look again at what was
+            // opened.
+            m_fd = ::open(native.constData(), Flags);
+        }
         if (m_fd < 0)
             failOpen(path, errno);
-        if (::fstat(m_fd, &info) != 0)
-            failOpen(path, errno);
-        checkType(path, info);
-        checkSize(info);
+        try {
+            if (::fstat(m_fd, &info) != 0)
+                failOpen(path, errno);
+            checkType(path, info);
+            checkSize(info);
+        } catch (...) {
+            ::close(m_fd); // no destructor runs for an object not made
+            throw;
+        }
         m_size = info.st_size;
     }
     ~CappedFile()
@@ -112,12 +125,15 @@ public:
     // The size the opened file reported, within the cap. Files such as those in /proc report 0.
     [[nodiscard]] qint64 size() const { return m_size; }
 
-    // Reads into `buffer` until it is full or the file ends; returns the bytes read.
-    QByteArrayView fill(QByteArray &buffer)
+    // Reads into `buffer` until it is full or the file ends; returns the bytes read. With
+    // `whole`, a read that stops short at the size the opened file reported is taken as its end
+    // without asking again: a regular file reads short only at its end.
+    QByteArrayView fill(QByteArray &buffer, bool whole = false)
     {
-        const QByteArrayView read = readInto(buffer, [this](char *to, size_t length, qsizetype) {
-            return ::read(m_fd, to, length);
-        });
+        const qsizetype end = whole && m_size > 0 ? qsizetype(m_size) : -1;
+        const QByteArrayView read = readInto(
+            buffer, [this](char *to, size_t length, qsizetype) { return ::read(m_fd, to, length); },
+            end);
         m_read += read.size();
         if (m_read > m_cap)
             failTooLarge(m_path, m_cap);
@@ -136,10 +152,11 @@ public:
 private:
     // Fills `buffer` with `read` (to, length, bytes done so far) until it is full or the file
     // ends; returns the bytes read.
-    template <typename Read> QByteArrayView readInto(QByteArray &buffer, Read read) const
+    template <typename Read>
+    QByteArrayView readInto(QByteArray &buffer, Read read, qsizetype end = -1) const
     {
         qsizetype used = 0;
-        while (used < buffer.size()) {
+        while (used < buffer.size() && used != end) {
             const ssize_t got = read(buffer.data() + used, size_t(buffer.size() - used), used);
             if (got < 0 && errno == EINTR)
                 continue;
@@ -190,11 +207,20 @@ template <typename Read> auto reportingMemory(Read &&read)
 
 } // namespace
 
-TextFileReader::TextFileReader(qint64 maxFileSize) : m_maxFileSize(maxFileSize) {}
+TextFileReader::TextFileReader(qint64 maxFileSize, Opening opening)
+    : m_maxFileSize(maxFileSize), m_opening(opening)
+{
+}
 
 TextFileReader &TextFileReader::shared()
 {
     static TextFileReader reader;
+    return reader;
+}
+
+TextFileReader &TextFileReader::sharedForListedFiles()
+{
+    static TextFileReader reader(MaxFileSize, Opening::ListedFile);
     return reader;
 }
 
@@ -213,7 +239,7 @@ TextFilePieces::TextFilePieces(const TextFileReader &reader, const QString &path
     : m_path(path), m_pieceSize(std::max<qsizetype>(pieceSize, 1))
 {
     reportingMemory([&] {
-        m_file = std::make_unique<CappedFile>(m_path, reader.maxFileSize());
+        m_file = std::make_unique<CappedFile>(m_path, reader);
         return 0;
     });
 }
@@ -234,9 +260,10 @@ QByteArray TextFilePieces::readAll()
 {
     return reportingMemory([&] {
         CappedFile &file = *m_file;
-        // Straight into the result, with a byte more than the file's size to see its end.
+        // Straight into the result, with a byte more than the file's size, which a file that has
+        // grown since fills.
         QByteArray bytes(file.size() + 1, Qt::Uninitialized);
-        const qsizetype first = file.fill(bytes).size();
+        const qsizetype first = file.fill(bytes, true).size();
         if (first < bytes.size()) {
             bytes.resize(first);
             return bytes;
@@ -264,7 +291,7 @@ QByteArrayView TextFilePieces::next()
 QString TextFileReader::ReadAllText(const QString &path) const
 {
     return reportingMemory([&] {
-        CappedFile file(path, m_maxFileSize);
+        CappedFile file(path, *this);
         QByteArray chunk = readBuffer(file);
         QByteArrayView bytes = file.fill(chunk);
         if (bytes.size() < chunk.size() || bytes.startsWith(Utf16LeByteOrderMark) ||

@@ -10,7 +10,8 @@
 #include <memory>
 
 // Reads a whole note file. Only regular files are read, never more than the reader's cap, and
-// nothing here can block: a FIFO or device is refused before it is opened.
+// nothing here can block: a FIFO or device is refused, before it is opened unless a folder
+// listing has just shown it to be a regular file (see Opening).
 class TextFileReader
 {
 public:
@@ -27,14 +28,22 @@ public:
         OutOfMemory = 14,
     };
 
+    // How a file is opened. A path may name anything, so it is looked at before it is opened:
+    // opening a device can do something. A file that a folder listing has just shown to be a
+    // regular file is opened straight away, as long as its name is still no symbolic link (which
+    // could now point anywhere); what was opened is checked all the same.
+    enum class Opening { LookFirst, ListedFile };
+
     // A reader that refuses files of more than `maxFileSize` bytes, whatever size they report.
-    explicit TextFileReader(qint64 maxFileSize = MaxFileSize);
+    explicit TextFileReader(qint64 maxFileSize = MaxFileSize, Opening opening = Opening::LookFirst);
 
     // The failure reported when memory runs out while a note is read, parsed or shown.
     [[nodiscard]] static QvError outOfMemory();
 
     // The one reader of the process, made on first use.
     static TextFileReader &shared();
+    // Its like for files that a folder listing has shown to be regular files.
+    static TextFileReader &sharedForListedFiles();
 
     // The file's whole content as it is on disk. Throws QvError with one of the Failure numbers
     // and a description that says why.
@@ -48,9 +57,11 @@ public:
     [[nodiscard]] static QString DecodeText(QByteArrayView bytes);
 
     [[nodiscard]] qint64 maxFileSize() const { return m_maxFileSize; }
+    [[nodiscard]] Opening opening() const { return m_opening; }
 
 private:
     qint64 m_maxFileSize;
+    Opening m_opening;
 };
 
 class CappedFile;

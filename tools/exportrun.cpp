@@ -10,6 +10,7 @@
 #include "savedfile.h"
 #include "textfilereader.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <new>
@@ -20,6 +21,8 @@ namespace {
 // Results done ahead of the one due, at most: in count, and in bytes held.
 constexpr qsizetype MaxAhead = 128;
 constexpr qsizetype MaxBytesAhead = 32 * 1024 * 1024;
+// How long what is done may wait in the output buffer while a note is made, at most, in ms.
+constexpr qint64 FlushInterval = 20;
 
 // One note's part of the output, made on a worker thread.
 struct NoteOutput
@@ -77,18 +80,21 @@ public:
 
         ProgressLine progress(inputs.notes.size());
         OrderedWork<FileOutput> work(
-            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i].path); },
+            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i]); },
             [](const FileOutput &file) {
                 qsizetype bytes = 0;
                 for (const NoteOutput &note : file.notes)
                     bytes += note.bytes.size();
                 return bytes;
             },
-            QThread::idealThreadCount(), MaxAhead, MaxBytesAhead);
+            // This thread makes notes too: one thread fewer than there are cores.
+            QThread::idealThreadCount() - 1, MaxAhead, MaxBytesAhead);
 
         if (toStandardOutput())
             m_output.write(m_writer.opening());
         qsizetype done = 0;
+        QElapsedTimer sinceFlush;
+        sinceFlush.start();
         for (FileOutput file; m_output.ok() && work.next(file);) {
             if (!file.message.isEmpty()) {
                 progress.clear();
@@ -99,8 +105,12 @@ public:
             for (NoteOutput &note : file.notes)
                 allAccepted = (toStandardOutput() ? print(note) : save(input, note)) && allAccepted;
             progress.advance(++done);
-            if (!work.ready())
-                m_output.flush(); // what is done goes out while the next note is made
+            // What is done goes out while the next note is made, but not after every small
+            // note: each write costs more than the note.
+            if (!work.ready() && sinceFlush.hasExpired(FlushInterval)) {
+                m_output.flush();
+                sinceFlush.restart();
+            }
         }
         progress.clear();
         if (toStandardOutput())
@@ -114,10 +124,11 @@ private:
     // Whether the notes go to standard output, not into files of their own.
     [[nodiscard]] bool toStandardOutput() const { return m_options.outputDir.isEmpty(); }
 
-    FileOutput make(const QString &path) const
+    FileOutput make(const ExportInput &input) const
     {
+        const QString &path = input.path;
         try {
-            return format(path);
+            return format(input);
         } catch (const std::bad_alloc &) {
             ExportedNote failure = unreadableNote(path, TextFileReader::outOfMemory());
             FileOutput file;
@@ -131,15 +142,18 @@ private:
         }
     }
 
-    FileOutput format(const QString &path) const
+    FileOutput format(const ExportInput &input) const
     {
+        const QString &path = input.path;
+        const TextFileReader &reader =
+            input.listedFile ? TextFileReader::sharedForListedFiles() : TextFileReader::shared();
         // JSON is written as UTF-8: a body may stay in its octets.
         const bool octets = m_options.settings.format == ExportFormat::Json ||
                             m_options.settings.format == ExportFormat::Jsonl;
         QList<ExportedNote> notes =
             m_options.settings.lenient
-                ? exportNotesLenient(path, m_options.display)
-                : QList<ExportedNote>{exportNote(path, m_options.display, octets)};
+                ? exportNotesLenient(path, m_options.display, reader)
+                : QList<ExportedNote>{exportNote(path, m_options.display, octets, reader)};
         FileOutput file;
         file.accepted = true;
         for (ExportedNote &note : notes) {

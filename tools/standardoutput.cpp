@@ -25,7 +25,9 @@ void writeError(const QString &text)
 
 StandardOutput::StandardOutput()
 {
-    std::setvbuf(stdout, nullptr, _IOFBF, BufferSize);
+    // A buffer of our own: given none, the C library keeps to the file's block size, 4 KiB.
+    static char buffer[BufferSize];
+    std::setvbuf(stdout, buffer, _IOFBF, BufferSize);
 }
 
 bool StandardOutput::write(const QByteArray &bytes)

@@ -115,6 +115,10 @@ void TestNoteFolder::listing()
     QCOMPARE(qvTextToFileName(listing.notes[1]), latin1);
     QCOMPARE(names(listing.subfolders), (QStringList{"folder.vnt", "sub9", "sub10"}));
     QCOMPARE(listing.notes.front(), root + QStringLiteral("/alias.vnt"));
+    // What may be opened without a look first: only the regular files.
+    QStringList notPlain = names(listing.notPlainFiles.values());
+    notPlain.sort();
+    QCOMPARE(notPlain, (QStringList{"alias.vnt", "dangling.vnt", "pipe.vnt"}));
 }
 
 void TestNoteFolder::unreadableFolder_data()

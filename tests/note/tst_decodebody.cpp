@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <utility>
+
 class TestDecodeBody : public QObject
 {
     Q_OBJECT
@@ -12,6 +14,8 @@ private slots:
     void decodes();
     void piecesGiveTheSameText_data();
     void piecesGiveTheSameText();
+    void runsOfOctets_data();
+    void runsOfOctets();
 };
 
 void TestDecodeBody::decodes_data()
@@ -102,6 +106,77 @@ void TestDecodeBody::piecesGiveTheSameText()
             QCOMPARE(decoder.finish(), whole);
         }
     }
+}
+
+namespace {
+
+// A run of escapes and its octets: octets of every kind, with lower-case digits every other time.
+std::pair<QByteArray, QByteArray> run(int count)
+{
+    QByteArray escapes;
+    QByteArray octets;
+    for (int i = 0; i < count; ++i) {
+        octets += char(0x3B * i + 0xA5);
+        const QByteArray digits = octets.right(1).toHex();
+        escapes += '=' + (i % 2 == 0 ? digits.toUpper() : digits);
+    }
+    return {escapes, octets};
+}
+
+} // namespace
+
+// Lines of escapes read from a file's bytes: runs that end, and go wrong, anywhere, with the
+// piece cut anywhere. The octets are compared, as any octet may be escaped.
+void TestDecodeBody::runsOfOctets_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("octets");
+
+    const auto addRun = [](int count) {
+        const auto [escapes, octets] = run(count);
+        QTest::addRow("run of %d", count) << escapes << octets;
+    };
+    for (int count = 1; count <= 35; ++count)
+        addRun(count);
+    addRun(3 * 16 * 1024 + 7); // over the octet buffer
+
+    // One character after the first "=" replaced: a digit's escape is dropped, and an "=" that
+    // is not one joins the next escape's digits to the literal text.
+    const QByteArray replacements = "/:@G`g\xE9";
+    const auto [escapes, octets] = run(36);
+    for (int at = 1; at < escapes.size(); ++at) {
+        const char bad = replacements[at % replacements.size()];
+        QByteArray body = escapes;
+        body[at] = bad;
+        const int escape = (at - 1) / 3;
+        QByteArray expected = octets.first(escape);
+        if (at % 3 != 0) {
+            expected += octets.sliced(escape + 1);
+        } else {
+            expected += octets[escape];
+            expected += bad == '\xE9' ? QByteArray("\xC3\xA9") : QByteArray(1, bad);
+            expected += escapes.sliced(at + 1, 2) + octets.sliced(escape + 2);
+        }
+        QTest::addRow("byte %02X at %d", unsigned(uchar(bad)), at) << body << expected;
+    }
+}
+
+void TestDecodeBody::runsOfOctets()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, octets);
+    // The pieces are views of one buffer, as a file's lines are: what follows a piece is there
+    // to be misread.
+    const auto decode = [&](qsizetype cut) {
+        BodyDecoder decoder;
+        decoder.keepOctets();
+        decoder.feed(QLatin1StringView(body.constData(), cut));
+        decoder.feed(QLatin1StringView(body.constData() + cut, body.size() - cut));
+        return decoder.finishOctets();
+    };
+    const qsizetype step = 1 + body.size() / 128;
+    for (qsizetype cut = 0; cut <= body.size(); cut += step)
+        QCOMPARE(decode(cut), octets);
 }
 
 QTEST_APPLESS_MAIN(TestDecodeBody)

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "formatpieces.h"
 #include "formatstamp.h"
 #include "qvdatetime.h"
 
@@ -21,6 +22,10 @@ private slots:
     void followsTheProcessZone();
     void timeTextInEveryLocale_data();
     void timeTextInEveryLocale();
+    void piecesReadAsQLocale_data() { timeTextInEveryLocale_data(); }
+    void piecesReadAsQLocale();
+    void piecesTakeOverUnchanged_data() { timeTextInEveryLocale_data(); }
+    void piecesTakeOverUnchanged();
 };
 
 namespace {
@@ -200,6 +205,50 @@ void TestFormatStamp::timeTextInEveryLocale()
         QVERIFY2(!latin || allowed.contains(c, Qt::CaseInsensitive),
                  qPrintable(text + QStringLiteral(" from ") + format));
     }
+}
+
+// Stamps are put together from pieces kept for each value they show. In every locale, and for a
+// 12-hour clock with its AM/PM text anywhere, they read as QLocale writes them, and they are
+// made of pieces indeed: a locale that falls back to QLocale keeps nothing.
+void TestFormatStamp::piecesReadAsQLocale()
+{
+    QFETCH(QLocale, locale);
+    QList<QDate> dates{{1601, 1, 1}, {1999, 12, 31}, {9999, 12, 31}};
+    for (QDate day(2024, 1, 1); day.year() == 2024; day = day.addDays(1))
+        dates.append(day);
+    for (const QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat}) {
+        FormatPieces pieces(locale, type);
+        QVERIFY2(pieces.usesPieces(), qPrintable(locale.dateFormat(type)));
+        for (const QDate date : dates)
+            QCOMPARE(pieces.date(date), locale.toString(date, type));
+    }
+    QString shortTime = locale.timeFormat(QLocale::ShortFormat);
+    shortTime.remove(u'B'); // a day period, which Qt 6.4 cannot format: stamps never show it
+    for (const QString &format :
+         {shortTime, QStringLiteral("AP h:mm:ss"), QStringLiteral("hh 'h' ap")}) {
+        FormatPieces pieces(locale, format);
+        QVERIFY2(pieces.usesPieces(), qPrintable(format));
+        for (int second = 0; second < 24 * 3600; second += 277)
+            QCOMPARE(pieces.time(QTime(0, 0).addSecs(second)),
+                     locale.toString(QTime(0, 0).addSecs(second), format));
+    }
+}
+
+// A thread's first stamps come from QLocale, later ones from pieces: the same texts.
+void TestFormatStamp::piecesTakeOverUnchanged()
+{
+    QFETCH(QLocale, locale);
+    QStringList first;
+    QStringList later;
+    for (QStringList *texts : {&first, &later}) {
+        for (int i = 0; i < 40; ++i) {
+            const QDate date = QDate(2009, 1, 1).addDays(i * 97);
+            const QTime time = QTime(0, 0).addSecs(i * 4111);
+            texts->append(qvSystemTimeToStringDate(date, i % 2 == 0, locale) + u'|' +
+                          qvSystemTimeToStringTime(time, locale));
+        }
+    }
+    QCOMPARE(later, first);
 }
 
 QTEST_APPLESS_MAIN(TestFormatStamp)

@@ -120,6 +120,10 @@ void TestParseNote::fields_data()
         << QStringList{" \tversion:1.1 \t", "Version:abc", "  dcreated:20130403t001940"} << "ABC"
         << created << ""
         << "";
+    QTest::newRow("upper-cased beyond ASCII as QString does")
+        << QStringList{u8"version:straße ÿ"} << u8"STRASSE Ÿ" << ""
+        << ""
+        << "";
     QTest::newRow("value keeps its inner blank") << QStringList{"VERSION: 1.1"} << " 1.1"
                                                  << ""
                                                  << ""

@@ -2,6 +2,7 @@
 #include "qverror.h"
 #include "textfilereader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +72,12 @@ void TestTextFileReader::readsWholeFile()
     file.close();
     QCOMPARE(TextFileReader::shared().ReadAllText(path), QString::fromLatin1(bytes));
     QCOMPARE(TextFileReader::shared().ReadAllBytes(path), bytes);
+    // A listed file is opened at once; a link, looked at first, all the same.
+    const QString link = m_dir.filePath(QStringLiteral("link.vnt"));
+    QVERIFY(QFile::link(path, link));
+    const TextFileReader &listed = TextFileReader::sharedForListedFiles();
+    QCOMPARE(listed.ReadAllBytes(path), bytes);
+    QCOMPARE(listed.ReadAllBytes(link), bytes);
 }
 
 void TestTextFileReader::failures_data()
@@ -93,6 +100,9 @@ void TestTextFileReader::failures_data()
     const QString fifo = m_dir.filePath(QStringLiteral("pipe.vnt"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     row("FIFO, never opened", fifo, TextFileReader::NotRegularFile);
+    const QString fifoLink = m_dir.filePath(QStringLiteral("pipe-link.vnt"));
+    QVERIFY(QFile::link(fifo, fifoLink));
+    row("link to a FIFO", fifoLink, TextFileReader::NotRegularFile);
 
     const QString large = m_dir.filePath(QStringLiteral("large.vnt"));
     QFile file(large);
@@ -117,21 +127,30 @@ void TestTextFileReader::failures()
     QFETCH(QString, path);
     QFETCH(int, number);
     QFETCH(qint64, cap);
-    const TextFileReader reader(cap);
-    try {
-        (void)reader.ReadAllText(path);
-        QFAIL("the read did not fail");
-    } catch (const QvError &error) {
-        QCOMPARE(error.number(), number);
-        QVERIFY(!error.description().isEmpty());
+    const auto openFiles = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).count();
+    };
+    const auto openBefore = openFiles();
+    // The same failures whether the file is looked at first or was listed as a regular file.
+    for (const auto opening :
+         {TextFileReader::Opening::LookFirst, TextFileReader::Opening::ListedFile}) {
+        const TextFileReader reader(cap, opening);
+        try {
+            (void)reader.ReadAllText(path);
+            QFAIL("the read did not fail");
+        } catch (const QvError &error) {
+            QCOMPARE(error.number(), number);
+            QVERIFY(!error.description().isEmpty());
+        }
+        // The bytes come through the same checks.
+        try {
+            (void)reader.ReadAllBytes(path);
+            QFAIL("the read did not fail");
+        } catch (const QvError &error) {
+            QCOMPARE(error.number(), number);
+        }
     }
-    // The bytes come through the same checks.
-    try {
-        (void)reader.ReadAllBytes(path);
-        QFAIL("the read did not fail");
-    } catch (const QvError &error) {
-        QCOMPARE(error.number(), number);
-    }
+    QCOMPARE(openFiles(), openBefore); // nothing opened is left open
 }
 
 QTEST_APPLESS_MAIN(TestTextFileReader)

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "escaperun.h"
+
+#if defined(__SSE2__)
+#include <tmmintrin.h>
+
+#include <bit>
+#include <cstring>
+#endif
+
+#if defined(__SSE2__)
+namespace {
+
+// A block is sixteen escapes: 48 characters in three vectors, giving one vector of octets.
+// Gathering every third character takes a byte shuffle, which SSE2 lacks: the processor must
+// have SSSE3, as all but the first x86-64 ones do.
+constexpr qsizetype BlockEscapes = 16;
+constexpr qsizetype BlockSize = 3 * BlockEscapes;
+
+#define QUILLET_SSSE3 [[gnu::target("ssse3")]]
+
+// Where each escape's characters are in the block's vectors: for each of its characters (the
+// two digits, then the "="), for each vector, the index of that character in the vector or -1,
+// which the shuffle turns into zero.
+struct Picks
+{
+    alignas(16) signed char index[3][3][16];
+};
+
+constexpr Picks MakePicks()
+{
+    Picks picks{};
+    for (int character = 0; character < 3; ++character) {
+        for (int vector = 0; vector < 3; ++vector) {
+            for (int escape = 0; escape < 16; ++escape) {
+                const int at = 3 * escape + character - 16 * vector;
+                picks.index[character][vector][escape] =
+                    at >= 0 && at < 16 ? static_cast<signed char>(at) : -1;
+            }
+        }
+    }
+    return picks;
+}
+
+constexpr Picks BlockPicks = MakePicks();
+
+// One of the characters of every escape in the block, gathered from its three vectors.
+QUILLET_SSSE3 __m128i gather(__m128i a, __m128i b, __m128i c, int character)
+{
+    const auto index = [character](int vector) {
+        return _mm_load_si128(
+            reinterpret_cast<const __m128i *>(BlockPicks.index[character][vector]));
+    };
+    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, index(0)), _mm_shuffle_epi8(b, index(1))),
+                        _mm_shuffle_epi8(c, index(2)));
+}
+
+// 0xFF where the byte is a hexadecimal digit of either case. Each range is moved to the bottom
+// of the signed bytes, so that one signed comparison tells whether a byte is in it.
+QUILLET_SSSE3 __m128i hexDigitMask(__m128i x)
+{
+    const __m128i digit =
+        _mm_cmpgt_epi8(_mm_set1_epi8(-128 + 10), _mm_add_epi8(x, _mm_set1_epi8(char(0x80 - '0'))));
+    const __m128i lower = _mm_or_si128(x, _mm_set1_epi8(0x20));
+    const __m128i letter = _mm_cmpgt_epi8(_mm_set1_epi8(-128 + 6),
+                                          _mm_add_epi8(lower, _mm_set1_epi8(char(0x80 - 'a'))));
+    return _mm_or_si128(digit, letter);
+}
+
+// A digit's value: its low four bits, plus nine for a letter. Meaningless for other bytes.
+QUILLET_SSSE3 __m128i digitValues(__m128i x)
+{
+    const __m128i letter = _mm_cmpgt_epi8(x, _mm_set1_epi8('9'));
+    return _mm_add_epi8(_mm_and_si128(x, _mm_set1_epi8(0x0F)),
+                        _mm_and_si128(letter, _mm_set1_epi8(9)));
+}
+
+// Decodes the escapes at the start of the 48 characters at `p` into the 16 octets at `out`
+// (all 16 are written); returns how many of them are whole.
+QUILLET_SSSE3 qsizetype decodeBlock(const char *p, char *out)
+{
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 32));
+    const __m128i high = gather(a, b, c, 0);
+    const __m128i low = gather(a, b, c, 1);
+    const __m128i equals = _mm_cmpeq_epi8(gather(a, b, c, 2), _mm_set1_epi8('='));
+    const __m128i whole =
+        _mm_and_si128(_mm_and_si128(hexDigitMask(high), hexDigitMask(low)), equals);
+    const __m128i highHalves =
+        _mm_and_si128(_mm_slli_epi16(digitValues(high), 4), _mm_set1_epi8(char(0xF0)));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_or_si128(highHalves, digitValues(low)));
+    // The first escape that is not whole ends the run.
+    return std::countr_one(unsigned(_mm_movemask_epi8(whole)));
+}
+
+QUILLET_SSSE3 qsizetype decodeBlocks(const char *p, qsizetype escapes, char *out)
+{
+    if (escapes < BlockEscapes) {
+        // Too short for a block: one padded with zeros, which no escape holds.
+        char padded[BlockSize] = {};
+        std::memcpy(padded, p, size_t(3 * escapes));
+        char octets[BlockEscapes];
+        const qsizetype whole = decodeBlock(padded, octets);
+        std::memcpy(out, octets, size_t(whole));
+        return whole;
+    }
+    qsizetype done = 0;
+    while (escapes - done >= BlockEscapes) {
+        const qsizetype whole = decodeBlock(p + 3 * done, out + done);
+        done += whole;
+        if (whole < BlockEscapes || done == escapes)
+            return done;
+    }
+    // The last block ends with the last escape, going back over escapes already decoded (which
+    // decode the same again), so that it reads nothing beyond.
+    const qsizetype from = escapes - BlockEscapes;
+    return from + decodeBlock(p + 3 * from, out + from);
+}
+
+#undef QUILLET_SSSE3
+
+// Asked once, before any note is read.
+const bool CanShuffle = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+}();
+
+} // namespace
+#endif
+
+qsizetype decodeEscapeRun(const char *p, qsizetype escapes, char *out)
+{
+#if defined(__SSE2__)
+    if (CanShuffle)
+        return decodeBlocks(p, escapes, out);
+#endif
+    return decodeEscapesOneByOne(p, escapes, out);
+}
