@@ -19,17 +19,20 @@ template <typename Char> Char *writeDigits(Char *out, int value, int digits)
 template <typename Char> Char *writeUtcText(const QDateTime &moment, bool separators, Char *out)
 {
     const QDateTime utc = moment.toUTC();
-    const QDate date = utc.date();
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    utc.date().getDate(&year, &month, &day); // each of QDate's own works out all three
     const QTime time = utc.time();
     const auto separator = [&](char c) {
         if (separators)
             *out++ = Char(c);
     };
-    out = writeDigits(out, date.year(), 4);
+    out = writeDigits(out, year, 4);
     separator('-');
-    out = writeDigits(out, date.month(), 2);
+    out = writeDigits(out, month, 2);
     separator('-');
-    out = writeDigits(out, date.day(), 2);
+    out = writeDigits(out, day, 2);
     *out++ = Char('T');
     out = writeDigits(out, time.hour(), 2);
     separator(':');

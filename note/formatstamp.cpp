@@ -44,9 +44,10 @@ QDateTime StampMoment(QStringView value)
 {
     if (!hasStampForm(value))
         return {};
-    const QDate date(number(value, 0, 4), number(value, 4, 2), number(value, 6, 2));
+    const int year = number(value, 0, 4);
+    const QDate date(year, number(value, 4, 2), number(value, 6, 2));
     const QTime time(number(value, 9, 2), number(value, 11, 2), number(value, 13, 2));
-    if (!date.isValid() || !time.isValid() || date.year() < EarliestYear)
+    if (!date.isValid() || !time.isValid() || year < EarliestYear)
         return {};
     // UTC as Qt::UTC, not as a QTimeZone: making a zone object costs more than the rest.
     return {date, time, Qt::UTC};

@@ -35,6 +35,9 @@ QString qvFileNameToText(QByteArrayView native)
 
 QByteArray qvTextToFileName(QStringView text)
 {
+    // Most names are ASCII, which Qt narrows faster than a character at a time.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
     QByteArray native(text.size() * 3, Qt::Uninitialized);
     char *out = native.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
