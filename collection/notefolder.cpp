@@ -86,11 +86,6 @@ EntryKind kindOf(int folderFd, const dirent &entry)
     }
 }
 
-QString fileNameOf(const QString &path)
-{
-    return path.sliced(path.lastIndexOf(u'/') + 1);
-}
-
 QStringView fileNameIn(const QString &path)
 {
     return QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
@@ -129,8 +124,8 @@ NaturalOrder::NaturalOrder(const QLocale &locale)
 
 bool NaturalOrder::lessThan(const QString &a, const QString &b) const
 {
-    const QString nameA = fileNameOf(a);
-    const QString nameB = fileNameOf(b);
+    const QStringView nameA = fileNameIn(a);
+    const QStringView nameB = fileNameIn(b);
     const int order = m_collator.compare(nameA, nameB);
     return order != 0 ? order < 0 : nameA < nameB;
 }
