@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -101,6 +102,15 @@ public:
                     }
                     if (p == stop)
                         break;
+                    // Then the text up to the next "=", copied as it stands.
+                    if (*p != '=') {
+                        const auto *equals =
+                            static_cast<const char *>(std::memchr(p, '=', size_t(stop - p)));
+                        const char *const runEnd = equals != nullptr ? equals : stop;
+                        out = std::copy(p, runEnd, out);
+                        p = runEnd;
+                        continue;
+                    }
                 }
                 out = step(*p++, out);
             }
