@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <new>
-#include <type_traits>
 #include <utility>
 
 namespace {
@@ -77,10 +76,7 @@ template <typename Unit> qsizetype BodyDecoder::runOfEscapes(const Unit *p, cons
         return 0;
     const qsizetype escapes = std::min<qsizetype>((end - p) / 3, ChunkSize);
     char *const out = room(escapes);
-    if constexpr (std::is_same_v<Unit, char>)
-        return decodeEscapeRun(p, escapes, out);
-    else
-        return decodeEscapesOneByOne(p, escapes, out);
+    return decodeEscapeRun(p, escapes, out);
 }
 
 template <typename Unit> void BodyDecoder::feedUnits(const Unit *p, const Unit *const end)

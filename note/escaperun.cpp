@@ -75,13 +75,10 @@ QUILLET_SSSE3 __m128i digitValues(__m128i x)
                         _mm_and_si128(letter, _mm_set1_epi8(9)));
 }
 
-// Decodes the escapes at the start of the 48 characters at `p` into the 16 octets at `out`
-// (all 16 are written); returns how many of them are whole.
-QUILLET_SSSE3 qsizetype decodeBlock(const char *p, char *out)
+// Decodes the sixteen escapes whose characters are in `a`, `b` and `c` into the 16 octets at
+// `out` (all 16 are written); returns how many of them are whole.
+QUILLET_SSSE3 qsizetype decodeVectors(__m128i a, __m128i b, __m128i c, char *out)
 {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16));
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 32));
     const __m128i high = gather(a, b, c, 0);
     const __m128i low = gather(a, b, c, 1);
     const __m128i equals = _mm_cmpeq_epi8(gather(a, b, c, 2), _mm_set1_epi8('='));
@@ -94,12 +91,33 @@ QUILLET_SSSE3 qsizetype decodeBlock(const char *p, char *out)
     return std::countr_one(unsigned(_mm_movemask_epi8(whole)));
 }
 
-QUILLET_SSSE3 qsizetype decodeBlocks(const char *p, qsizetype escapes, char *out)
+// The 48 characters at `p`, sixteen to a vector of bytes.
+QUILLET_SSSE3 qsizetype decodeBlock(const char *p, char *out)
+{
+    const auto load = [p](int at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + at));
+    };
+    return decodeVectors(load(0), load(16), load(32), out);
+}
+
+// UTF-16 units narrowed to bytes with saturation: a unit beyond 0xFF becomes 0x00 or 0xFF, which
+// is neither a digit nor "=", so it ends the run as it should.
+QUILLET_SSSE3 qsizetype decodeBlock(const char16_t *p, char *out)
+{
+    const auto load = [p](int at) {
+        const auto *units = reinterpret_cast<const __m128i *>(p + at);
+        return _mm_packus_epi16(_mm_loadu_si128(units), _mm_loadu_si128(units + 1));
+    };
+    return decodeVectors(load(0), load(16), load(32), out);
+}
+
+template <typename Unit>
+QUILLET_SSSE3 qsizetype decodeBlocks(const Unit *p, qsizetype escapes, char *out)
 {
     if (escapes < BlockEscapes) {
         // Too short for a block: one padded with zeros, which no escape holds.
-        char padded[BlockSize] = {};
-        std::memcpy(padded, p, size_t(3 * escapes));
+        Unit padded[BlockSize] = {};
+        std::memcpy(padded, p, size_t(3 * escapes) * sizeof(Unit));
         char octets[BlockEscapes];
         const qsizetype whole = decodeBlock(padded, octets);
         std::memcpy(out, octets, size_t(whole));
@@ -129,11 +147,21 @@ const bool CanShuffle = [] {
 } // namespace
 #endif
 
-qsizetype decodeEscapeRun(const char *p, qsizetype escapes, char *out)
+template <typename Unit> qsizetype decodeRun(const Unit *p, qsizetype escapes, char *out)
 {
 #if defined(__SSE2__)
     if (CanShuffle)
         return decodeBlocks(p, escapes, out);
 #endif
     return decodeEscapesOneByOne(p, escapes, out);
+}
+
+qsizetype decodeEscapeRun(const char *p, qsizetype escapes, char *out)
+{
+    return decodeRun(p, escapes, out);
+}
+
+qsizetype decodeEscapeRun(const char16_t *p, qsizetype escapes, char *out)
+{
+    return decodeRun(p, escapes, out);
 }

@@ -22,5 +22,6 @@ qsizetype decodeEscapesOneByOne(const Unit *p, qsizetype escapes, char *const ou
     return done;
 }
 
-// The same for 8-bit text, sixteen escapes at a time where the processor can.
+// The same, sixteen escapes at a time where the processor can.
 qsizetype decodeEscapeRun(const char *p, qsizetype escapes, char *out);
+qsizetype decodeEscapeRun(const char16_t *p, qsizetype escapes, char *out);

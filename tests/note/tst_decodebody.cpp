@@ -16,6 +16,8 @@ private slots:
     void piecesGiveTheSameText();
     void runsOfOctets_data();
     void runsOfOctets();
+    void runsOfUnits_data();
+    void runsOfUnits();
 };
 
 void TestDecodeBody::decodes_data()
@@ -159,6 +161,52 @@ void TestDecodeBody::runsOfOctets_data()
         }
         QTest::addRow("byte %02X at %d", unsigned(uchar(bad)), at) << body << expected;
     }
+}
+
+// The same runs as UTF-16 text, whose units beyond Latin-1 must end a run even where their low
+// byte is a digit or "=".
+void TestDecodeBody::runsOfUnits_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QByteArray>("octets");
+
+    const auto [escapes, octets] = run(36);
+    for (int count : {1, 15, 16, 17, 35, 3 * 16 * 1024 + 7}) {
+        const auto [countEscapes, countOctets] = run(count);
+        QTest::addRow("run of %d", count) << QString::fromLatin1(countEscapes) << countOctets;
+    }
+    for (const char16_t wide : {u'\u0141', u'\u0130', u'\uFF3D', u'\uC13D'}) {
+        for (int at : {4, 23, 24, 50, 106}) {
+            QString body = QString::fromLatin1(escapes);
+            body[at] = QChar(wide);
+            const int escape = (at - 1) / 3;
+            QByteArray expected = octets.first(escape);
+            if (at % 3 != 0) {
+                expected += octets.sliced(escape + 1);
+            } else {
+                expected += octets[escape];
+                expected += QString(QChar(wide)).toUtf8();
+                expected += escapes.sliced(at + 1, 2) + octets.sliced(escape + 2);
+            }
+            QTest::addRow("U+%04X at %d", unsigned(wide), at) << body << expected;
+        }
+    }
+}
+
+void TestDecodeBody::runsOfUnits()
+{
+    QFETCH(QString, body);
+    QFETCH(QByteArray, octets);
+    const auto decode = [&](qsizetype cut) {
+        BodyDecoder decoder;
+        decoder.keepOctets();
+        decoder.feed(QStringView(body).first(cut));
+        decoder.feed(QStringView(body).sliced(cut));
+        return decoder.finishOctets();
+    };
+    const qsizetype step = 1 + body.size() / 64;
+    for (qsizetype cut = 0; cut <= body.size(); cut += step)
+        QCOMPARE(decode(cut), octets);
 }
 
 void TestDecodeBody::runsOfOctets()
