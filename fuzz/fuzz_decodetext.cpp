@@ -24,13 +24,21 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     const QString expected = QString::fromUtf8(bytes);
     fuzzcheck::expectEqual(qvUTF8ToUNICODE(bytes), expected, "qvUTF8ToUNICODE against Qt");
 
+    QvUtf8Decoder whole;
+    whole.append(bytes);
+    fuzzcheck::expectEqual(whole.finish(), expected, "one piece against Qt");
+
+    // Pieces of up to 7 octets, or for every other input up to 47, long enough for the fast path's
+    // blocks of sixteen.
+    const qsizetype longest = size % 2 == 0 ? 8 : 48;
     std::uint32_t seed = std::uint32_t(size) * 2654435761u;
     for (const char octet : bytes.first(qMin<qsizetype>(bytes.size(), 8)))
         seed = seed * 31 + static_cast<unsigned char>(octet);
     QvUtf8Decoder decoder;
     for (qsizetype at = 0; at < bytes.size();) {
         seed = seed * 1103515245u + 12345u;
-        const qsizetype length = qMin<qsizetype>((seed >> 16) % 8, bytes.size() - at);
+        const qsizetype length =
+            qMin<qsizetype>(qsizetype(seed >> 16) % longest, bytes.size() - at);
         decoder.append(QByteArrayView(bytes).sliced(at, length));
         at += length;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qvutf8.h"
 
+#include "utf8twooctets.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -8,6 +10,9 @@
 namespace {
 
 constexpr QByteArrayView ByteOrderMark("\xEF\xBB\xBF");
+// The octets handed to Qt's decoder at a time, where the fast path stops.
+constexpr qsizetype MinSlice = 16;
+constexpr qsizetype MaxSlice = 4096;
 
 bool isContinuation(unsigned char octet)
 {
@@ -82,8 +87,24 @@ void QvUtf8Decoder::appendWhole(QByteArrayView octets)
     // sequence boundaries, so that decoding them apart gives what decoding them joined would.
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                        QStringConverter::Flag::ConvertInitialBom);
-    QChar *const out = room(decoder.requiredSpace(octets.size()));
-    m_length += decoder.appendToBuffer(out, octets) - out;
+    QChar *const start = room(decoder.requiredSpace(octets.size()));
+    QChar *out = start;
+    // Text of one- and two-octet characters is decoded here, about three times faster than by Qt;
+    // Qt takes the rest, in slices that end where a sequence starts. The slices grow while the fast
+    // path keeps stopping at once, as it does all through text of three-octet characters.
+    qsizetype slice = MinSlice;
+    while (!octets.isEmpty()) {
+        const Utf8Progress fast = decodeUtf8TwoOctets(octets, reinterpret_cast<char16_t *>(out));
+        out += fast.written;
+        octets = octets.sliced(fast.read);
+        slice = fast.read == 0 ? std::min(2 * slice, MaxSlice) : MinSlice;
+        qsizetype cut = std::min(slice, octets.size());
+        while (cut < octets.size() && isContinuation(static_cast<unsigned char>(octets[cut])))
+            ++cut;
+        out = decoder.appendToBuffer(out, octets.first(cut));
+        octets = octets.sliced(cut);
+    }
+    m_length += out - start;
 }
 
 void QvUtf8Decoder::append(QByteArrayView octets)
