@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "escaperun.h"
 
+#include "cpufeatures.h"
+
 #if defined(__SSE2__)
 #include <tmmintrin.h>
 
@@ -138,19 +140,13 @@ QUILLET_SSSE3 qsizetype decodeBlocks(const Unit *p, qsizetype escapes, char *out
 
 #undef QUILLET_SSSE3
 
-// Asked once, before any note is read.
-const bool CanShuffle = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3") != 0;
-}();
-
 } // namespace
 #endif
 
 template <typename Unit> qsizetype decodeRun(const Unit *p, qsizetype escapes, char *out)
 {
 #if defined(__SSE2__)
-    if (CanShuffle)
+    if (cpuCanShuffleBytes())
         return decodeBlocks(p, escapes, out);
 #endif
     return decodeEscapesOneByOne(p, escapes, out);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "utf8twooctets.h"
 
+#include "cpufeatures.h"
+
 #if defined(__SSE2__)
 #include <tmmintrin.h>
 
@@ -106,19 +108,13 @@ QUILLET_SSSE3 Utf8Progress decodeBlocks(const char *const begin, const qsizetype
 
 #undef QUILLET_SSSE3
 
-// Asked once, before any text is decoded.
-const bool CanShuffle = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3") != 0;
-}();
-
 } // namespace
 #endif
 
 Utf8Progress decodeUtf8TwoOctets(QByteArrayView octets, char16_t *out)
 {
 #if defined(__SSE2__)
-    if (CanShuffle)
+    if (cpuCanShuffleBytes())
         return decodeBlocks(octets.data(), octets.size(), out);
 #endif
     Q_UNUSED(octets);

@@ -125,6 +125,21 @@ std::pair<QByteArray, QByteArray> run(int count)
     return {escapes, octets};
 }
 
+// The octets of a run whose character at `at` (past its first "=") is replaced by one that is
+// neither a digit nor "=", written as `replacement`: a digit's escape is dropped, and an "=" that
+// is not one joins the next escape's digits to the literal text.
+QByteArray octetsReplacedAt(const QByteArray &escapes, const QByteArray &octets, int at,
+                            const QByteArray &replacement)
+{
+    const int escape = (at - 1) / 3;
+    QByteArray expected = octets.first(escape);
+    if (at % 3 != 0)
+        return expected + octets.sliced(escape + 1);
+    expected += octets[escape];
+    expected += replacement;
+    return expected + escapes.sliced(at + 1, 2) + octets.sliced(escape + 2);
+}
+
 } // namespace
 
 // Lines of escapes read from a file's bytes: runs that end, and go wrong, anywhere, with the
@@ -142,24 +157,16 @@ void TestDecodeBody::runsOfOctets_data()
         addRun(count);
     addRun(3 * 16 * 1024 + 7); // over the octet buffer
 
-    // One character after the first "=" replaced: a digit's escape is dropped, and an "=" that
-    // is not one joins the next escape's digits to the literal text.
+    // One character after the first "=" replaced.
     const QByteArray replacements = "/:@G`g\xE9";
     const auto [escapes, octets] = run(36);
     for (int at = 1; at < escapes.size(); ++at) {
         const char bad = replacements[at % replacements.size()];
         QByteArray body = escapes;
         body[at] = bad;
-        const int escape = (at - 1) / 3;
-        QByteArray expected = octets.first(escape);
-        if (at % 3 != 0) {
-            expected += octets.sliced(escape + 1);
-        } else {
-            expected += octets[escape];
-            expected += bad == '\xE9' ? QByteArray("\xC3\xA9") : QByteArray(1, bad);
-            expected += escapes.sliced(at + 1, 2) + octets.sliced(escape + 2);
-        }
-        QTest::addRow("byte %02X at %d", unsigned(uchar(bad)), at) << body << expected;
+        const QByteArray badOctets = bad == '\xE9' ? QByteArray("\xC3\xA9") : QByteArray(1, bad);
+        QTest::addRow("byte %02X at %d", unsigned(uchar(bad)), at)
+            << body << octetsReplacedAt(escapes, octets, at, badOctets);
     }
 }
 
@@ -179,16 +186,8 @@ void TestDecodeBody::runsOfUnits_data()
         for (int at : {4, 23, 24, 50, 106}) {
             QString body = QString::fromLatin1(escapes);
             body[at] = QChar(wide);
-            const int escape = (at - 1) / 3;
-            QByteArray expected = octets.first(escape);
-            if (at % 3 != 0) {
-                expected += octets.sliced(escape + 1);
-            } else {
-                expected += octets[escape];
-                expected += QString(QChar(wide)).toUtf8();
-                expected += escapes.sliced(at + 1, 2) + octets.sliced(escape + 2);
-            }
-            QTest::addRow("U+%04X at %d", unsigned(wide), at) << body << expected;
+            QTest::addRow("U+%04X at %d", unsigned(wide), at)
+                << body << octetsReplacedAt(escapes, octets, at, QString(QChar(wide)).toUtf8());
         }
     }
 }
