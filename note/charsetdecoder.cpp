@@ -39,13 +39,15 @@ bool isUtf8Name(QByteArrayView name)
            name.compare("UTF8", Qt::CaseInsensitive) == 0;
 }
 
-// The octets as text when they are well-formed UTF-8: the same text as qvUTF8ToUNICODE gives,
-// without a decoder object per value. Decoded first and checked after, in one pass over the
-// octets: a replacement character in the text means a fault in the octets (or one written
-// there), left to the decoder that the other values take.
+// The octets as text when they are well-formed UTF-8: the same text as qvUTF8ToUNICODE gives.
+// Decoded first and checked after, in one pass over the octets: a replacement character in the
+// text means a fault in the octets (or one written there), left to the decoder that the other
+// values take.
 std::optional<QString> wellFormedUtf8(QByteArrayView octets)
 {
-    QString text = QString::fromUtf8(octets);
+    QvUtf8Decoder decoder;
+    decoder.append(octets);
+    QString text = decoder.finish();
     if (text.contains(QChar::ReplacementCharacter))
         return std::nullopt;
     return text;

@@ -2,6 +2,7 @@
 #include "valuedecoder.h"
 
 #include "charsetdecoder.h"
+#include "escaperun.h"
 #include "hexdigit.h"
 
 #include <algorithm>
@@ -91,7 +92,13 @@ public:
             const char *const stop = p + count;
             while (p < stop) {
                 if (m_state == State::Text) {
-                    // The common case: a run of whole escapes.
+                    // The common case: a run of whole escapes, many at a time while another
+                    // "=" follows each, then the last one.
+                    if (stop - p >= 4 && p[0] == '=') {
+                        const qsizetype escapes = decodeEscapeRun(p + 1, (stop - p - 1) / 3, out);
+                        out += escapes;
+                        p += 3 * escapes;
+                    }
                     while (stop - p >= 3 && p[0] == '=') {
                         const int high = hexValue(p[1]);
                         const int low = hexValue(p[2]);

@@ -7,7 +7,6 @@
 #include <tmmintrin.h>
 
 #include <array>
-#include <bit>
 #endif
 
 #if defined(__SSE2__)
@@ -20,6 +19,8 @@ namespace {
 struct KeepShuffles
 {
     alignas(16) std::array<std::array<signed char, 16>, 256> pick;
+    // How many units each keeps: a table, as processors with SSSE3 may lack POPCNT.
+    std::array<unsigned char, 256> count;
 };
 
 constexpr KeepShuffles MakeKeepShuffles()
@@ -34,6 +35,7 @@ constexpr KeepShuffles MakeKeepShuffles()
                 ++to;
             }
         }
+        shuffles.count[keep] = static_cast<unsigned char>(to);
         for (int at = 2 * to; at < 16; ++at)
             shuffles.pick[keep][at] = -1;
     }
@@ -56,7 +58,7 @@ QUILLET_SSSE3 char16_t *writeUnits(__m128i octets, __m128i next, __m128i leads, 
         _mm_or_si128(_mm_and_si128(leads, twoOctets), _mm_andnot_si128(leads, units));
     const __m128i pick = _mm_load_si128(reinterpret_cast<const __m128i *>(Keep.pick[keep].data()));
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_shuffle_epi8(chosen, pick));
-    return out + std::popcount(keep);
+    return out + Keep.count[keep];
 }
 
 QUILLET_SSSE3 Utf8Progress decodeBlocks(const char *const begin, const qsizetype size,
