@@ -7,8 +7,6 @@
 
 #include <algorithm>
 
-#include <sys/mman.h>
-
 namespace {
 
 constexpr QByteArrayView ByteOrderMark("\xEF\xBB\xBF");
@@ -33,25 +31,6 @@ int sequenceLength(unsigned char lead)
     if (lead >= 0xF0 && lead < 0xF5)
         return 4;
     return 0;
-}
-
-// A large text's memory is worth taking in huge pages where the system allows it: the kernel
-// then faults in a few of them rather than thousands of small ones, which would cost a large
-// note's reading a third of its time.
-constexpr qsizetype LargeText = 4 * 1024 * 1024;
-
-void adviseHugePages(const void *data, qsizetype bytes)
-{
-#if defined(MADV_HUGEPAGE)
-    constexpr quintptr HugePage = 2 * 1024 * 1024;
-    const quintptr begin = (quintptr(data) + HugePage - 1) & ~(HugePage - 1);
-    const quintptr end = (quintptr(data) + quintptr(bytes)) & ~(HugePage - 1);
-    if (end > begin) // only advice: without it the pages are small, and nothing else changes
-        madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(data);
-    Q_UNUSED(bytes);
-#endif
 }
 
 } // namespace
@@ -86,8 +65,6 @@ QString qvUTF8ToUNICODE(QByteArrayView octets)
 void QvUtf8Decoder::reserve(qsizetype units)
 {
     m_text.reserve(m_length + units);
-    if (units >= LargeText)
-        adviseHugePages(m_text.constData(), m_text.capacity() * qsizetype(sizeof(QChar)));
 }
 
 QChar *QvUtf8Decoder::room(qsizetype units)
