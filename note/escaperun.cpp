@@ -143,6 +143,8 @@ QUILLET_SSSE3 qsizetype decodeBlocks(const Unit *p, qsizetype escapes, char *out
 } // namespace
 #endif
 
+namespace {
+
 template <typename Unit> qsizetype decodeRun(const Unit *p, qsizetype escapes, char *out)
 {
 #if defined(__SSE2__)
@@ -151,6 +153,8 @@ template <typename Unit> qsizetype decodeRun(const Unit *p, qsizetype escapes, c
 #endif
     return decodeEscapesOneByOne(p, escapes, out);
 }
+
+} // namespace
 
 qsizetype decodeEscapeRun(const char *p, qsizetype escapes, char *out)
 {

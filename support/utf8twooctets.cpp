@@ -44,13 +44,12 @@ constexpr KeepShuffles MakeKeepShuffles()
 
 constexpr KeepShuffles Keep = MakeKeepShuffles();
 
-// Eight octets widened to units: a lead octet with its continuation (the next octet) as one
-// two-octet character, any other octet as itself; then only the units in `keep` written, at the
-// front of `out`. Returns where the next unit goes.
-QUILLET_SSSE3 char16_t *writeUnits(__m128i octets, __m128i next, __m128i leads, unsigned keep,
+// Eight octets widened to units, each with the octet after it: a lead with its continuation as
+// one two-octet character, any other octet as itself; then only the units in `keep` written, at
+// the front of `out`. Returns where the next unit goes.
+QUILLET_SSSE3 char16_t *writeUnits(__m128i units, __m128i next, __m128i leads, unsigned keep,
                                    char16_t *out)
 {
-    const __m128i units = octets;
     const __m128i twoOctets =
         _mm_or_si128(_mm_slli_epi16(_mm_and_si128(units, _mm_set1_epi16(0x1F)), 6),
                      _mm_and_si128(next, _mm_set1_epi16(0x3F)));
