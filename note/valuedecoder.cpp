@@ -92,13 +92,9 @@ public:
             const char *const stop = p + count;
             while (p < stop) {
                 if (m_state == State::Text) {
-                    // The common case: a run of whole escapes, many at a time while another
-                    // "=" follows each, then the last one.
-                    if (stop - p >= 4 && p[0] == '=') {
-                        const qsizetype escapes = decodeEscapeRun(p + 1, (stop - p - 1) / 3, out);
-                        out += escapes;
-                        p += 3 * escapes;
-                    }
+                    // The common case: a run of whole escapes. After a whole one, those that
+                    // follow are decoded many at a time while another "=" follows each; text full
+                    // of broken escapes never gets that far.
                     while (stop - p >= 3 && p[0] == '=') {
                         const int high = hexValue(p[1]);
                         const int low = hexValue(p[2]);
@@ -106,6 +102,12 @@ public:
                             break;
                         *out++ = static_cast<char>(high << 4 | low);
                         p += 3;
+                        if (stop - p >= 4 && p[0] == '=') {
+                            const qsizetype escapes =
+                                decodeEscapeRun(p + 1, (stop - p - 1) / 3, out);
+                            out += escapes;
+                            p += 3 * escapes;
+                        }
                     }
                     if (p == stop)
                         break;
