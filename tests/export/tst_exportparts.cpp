@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "exportwriter.h"
 #include "jsonstring.h"
 #include "notetitle.h"
 #include "orderedwork.h"
 #include "outputnames.h"
 #include "qvutf8.h"
+#include "yamlscalar.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -26,6 +28,8 @@ private slots:
     void noteTitle();
     void jsonFromOctets_data();
     void jsonFromOctets();
+    void loneSurrogates_data();
+    void loneSurrogates();
 };
 
 void TestExportParts::orderedWork_data()
@@ -201,6 +205,63 @@ void TestExportParts::jsonFromOctets()
     QByteArray fromOctets("{");
     appendJsonUtf8(fromOctets, octets);
     QCOMPARE(fromOctets, fromText);
+}
+
+// A surrogate without its partner, which UTF-8 cannot hold: the text format and JSON write it
+// as an escape, the others as U+FFFD, never as the "?" that would open an HTML block after "<"
+// in Markdown or a mapping key in YAML. It stands in the body's first line (so in the title too)
+// and in the file's name.
+void TestExportParts::loneSurrogates_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QChar>("unit");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::addColumn<int>("count"); // how many times: in the body, title or name that hold it
+
+    const QByteArray replacement("\xEF\xBF\xBD");
+    const struct
+    {
+        const char *name;
+        char16_t unit;
+        QByteArray text;
+        QByteArray json;
+    } units[] = {{"a lone high surrogate", 0xD83D, "\\uD83D", "\\ud83d"},
+                 {"a lone low surrogate", 0xDE00, "\\uDE00", "\\ude00"},
+                 {"a file name's octet", 0xDCE9, "\\xE9", "\\udce9"}};
+    for (const auto &u : units) {
+        const auto row = [&](const char *format) {
+            return &QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(format, u.name)));
+        };
+        *row("text") << "text" << QChar(u.unit) << u.text << 2;
+        *row("json") << "json" << QChar(u.unit) << u.json << 2;
+        *row("markdown") << "markdown" << QChar(u.unit) << replacement << 3;
+        *row("enex") << "enex" << QChar(u.unit) << replacement << 3;
+        *row("yaml") << "yaml" << QChar(u.unit) << replacement << 1;
+    }
+}
+
+void TestExportParts::loneSurrogates()
+{
+    QFETCH(QString, format);
+    QFETCH(QChar, unit);
+    QFETCH(QByteArray, shown);
+    QFETCH(int, count);
+
+    ExportedNote note;
+    note.file = QStringLiteral("/phone/memo") + unit + QStringLiteral(".vnt");
+    note.accepted = true;
+    const QString firstLine = u'<' + QString(unit) + QStringLiteral(" note");
+    note.view.txtBody = firstLine + QStringLiteral("\r\n<img src=x onerror=alert(1)>\r\n<script>");
+    QByteArray out;
+    if (format == u"yaml") {
+        out = yamlScalar(firstLine).toUtf8();
+    } else {
+        ExportSettings settings;
+        settings.format = *exportFormatNamed(format);
+        ExportWriter writer(settings);
+        out = writer.entry(note);
+    }
+    QVERIFY2(out.count(shown) == count, out.constData());
 }
 
 QTEST_APPLESS_MAIN(TestExportParts)
