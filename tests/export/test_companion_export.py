@@ -112,6 +112,8 @@ YAML_SPECIALS = [
     # blanks at the ends, line breaks, controls, and characters a reader may drop
     " lead", "trail ", "\tlead", "trail\t", "a\nb", "a\r\nb", "a\rb", "a\x85b", "a\u2028b",
     "a\u2029b", "\x00", "a\x1bb", "\x7f", "\x80", "\ufeff", "a\tb\ufeffc", "\ufffe",
+    # a character beyond the BMP, plain and quoted
+    "\U0001F600", "\t\U0001F600",
 ]
 
 

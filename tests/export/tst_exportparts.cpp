@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exportwriter.h"
 #include "jsonstring.h"
+#include "markdowntext.h"
 #include "notetitle.h"
 #include "orderedwork.h"
 #include "outputnames.h"
@@ -28,6 +29,8 @@ private slots:
     void noteTitle();
     void jsonFromOctets_data();
     void jsonFromOctets();
+    void markdownText_data();
+    void markdownText();
     void loneSurrogates_data();
     void loneSurrogates();
 };
@@ -131,29 +134,32 @@ void TestExportParts::outputNames()
 void TestExportParts::noteTitle_data()
 {
     QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("title");
 
     const QString longLine = QString(254, u'ж') + QStringLiteral("\U0001F600") + u'x';
-    QTest::newRow("first line") << "Купить хлеб\r\nи молоко"
-                                << "Купить хлеб";
-    QTest::newRow("blank lines skipped, trimmed") << " \t\r\n\n\r  second \r\n"
-                                                  << "second";
-    QTest::newRow("lone CR ends a line") << "one\rtwo"
-                                         << "one";
-    QTest::newRow("cut at 255 characters, a pair counting once") << longLine << longLine.first(256);
-    QTest::newRow("not a pair cut in two") << QString(254, u'a') + QStringLiteral("\U0001F600")
-                                           << QString(254, u'a') + QStringLiteral("\U0001F600");
-    QTest::newRow("empty body: the file's name") << ""
-                                                 << "memo12";
-    QTest::newRow("white space only: the file's name") << " \r\n\t"
-                                                       << "memo12";
+    const QString path = QStringLiteral("/phone/notes/memo12.vnt");
+    QTest::newRow("first line") << "Купить хлеб\r\nи молоко" << path << "Купить хлеб";
+    QTest::newRow("blank lines skipped, trimmed") << " \t\r\n\n\r  second \r\n" << path << "second";
+    QTest::newRow("lone CR ends a line") << "one\rtwo" << path << "one";
+    QTest::newRow("cut at 255 characters, a pair counting once")
+        << longLine << path << longLine.first(256);
+    QTest::newRow("not a pair cut in two")
+        << QString(254, u'a') + QStringLiteral("\U0001F600") << path
+        << QString(254, u'a') + QStringLiteral("\U0001F600");
+    QTest::newRow("empty body: the file's name") << "" << path << "memo12";
+    QTest::newRow("white space only: the file's name") << " \r\n\t" << path << "memo12";
+    QTest::newRow("the file's name less its last extension only") << ""
+                                                                  << "/phone/memo.backup.vnt"
+                                                                  << "memo.backup";
 }
 
 void TestExportParts::noteTitle()
 {
     QFETCH(QString, body);
+    QFETCH(QString, path);
     QFETCH(QString, title);
-    QCOMPARE(::noteTitle(body, QStringLiteral("/phone/notes/memo12.vnt")), title);
+    QCOMPARE(::noteTitle(body, path), title);
 }
 
 // A body kept as octets is written as JSON straight from them: byte for byte what writing the
@@ -205,6 +211,27 @@ void TestExportParts::jsonFromOctets()
     QByteArray fromOctets("{");
     appendJsonUtf8(fromOctets, octets);
     QCOMPARE(fromOctets, fromText);
+}
+
+// What the renderers' tests cannot see: a backslash where none is needed still shows the text.
+void TestExportParts::markdownText_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("markdown");
+
+    QTest::newRow("_ inside a word, second in its line") << "a_b"
+                                                         << "a_b";
+    QTest::newRow("_ at a word's ends") << "_a b_"
+                                        << "\\_a b\\_";
+    QTest::newRow("* between blanks") << "2 * 3"
+                                      << "2 * 3";
+}
+
+void TestExportParts::markdownText()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, markdown);
+    QCOMPARE(::markdownText(body), markdown);
 }
 
 // A surrogate without its partner, which UTF-8 cannot hold: the text format and JSON write it
