@@ -5,15 +5,16 @@
 #include "notetitle.h"
 #include "qvtext.h"
 #include "utctext.h"
+#include "wellformedtext.h"
 
 #include <QXmlStreamWriter>
 
 namespace {
 
-bool isXmlCharacter(char16_t c)
+// Whether XML 1.0 can hold `c`, a unit of well-formed text (surrogates come in pairs).
+bool isXmlUnit(char16_t c)
 {
-    return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c < 0xD800) ||
-           (c >= 0xE000 && c <= 0xFFFD);
+    return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c <= 0xFFFD);
 }
 
 // The en-note document that a note's `content` holds.
@@ -42,16 +43,10 @@ QString enNote(QStringView body)
 
 QString xmlSafeText(QStringView text)
 {
-    QString safe;
-    safe.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            safe += text.sliced(i, 2);
-            ++i;
-        } else {
-            safe += isXmlCharacter(c) ? QChar(c) : QChar(QChar::ReplacementCharacter);
-        }
+    QString safe = wellFormedText(text.toString());
+    for (QChar &c : safe) {
+        if (!isXmlUnit(c.unicode()))
+            c = QChar::ReplacementCharacter;
     }
     return safe;
 }

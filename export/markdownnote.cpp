@@ -5,12 +5,13 @@
 #include "notetitle.h"
 #include "qvtext.h"
 #include "utctext.h"
+#include "wellformedtext.h"
 #include "yamlscalar.h"
 
 QByteArray markdownNote(const ExportedNote &note)
 {
     const NoteView &view = note.view;
-    const QString body = bodyText(note);
+    const QString body = wellFormedText(bodyText(note));
     QString out = QStringLiteral("---\ntitle: ") + yamlScalar(noteTitle(body, note.file)) + u'\n';
     if (view.createdUtc.isValid())
         out += QStringLiteral("created: ") + isoUtcText(view.createdUtc) + u'\n';

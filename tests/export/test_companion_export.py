@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # quillet-export as a user runs it to carry notes out: folders in, JSON lines, Markdown with
 # front matter and ENEX out, files of their own with the notes' times, never overwriting.
-#   test_companion_export.py QUILLET_EXPORT
+#   test_companion_export.py QUILLET_EXPORT YAML_SCALARS
 import html
 import json
 import os
@@ -19,7 +19,8 @@ import xml.dom.minidom
 import yaml
 
 EXPORT = os.path.abspath(sys.argv[1])
-del sys.argv[1]
+YAML_SCALARS = os.path.abspath(sys.argv[2])  # the YAML scalar writer alone (yamlscalars.cpp)
+del sys.argv[1:3]
 ENV = dict(os.environ, TZ="Europe/Berlin", LC_ALL="ru_RU.UTF-8", LANG="ru_RU.UTF-8")
 
 
@@ -92,6 +93,28 @@ TRICKY = {
     "not XML characters": "a\ufffeb\uffffc",
     "empty lines": "first\n\nthird\n",
 }
+
+# Texts that a YAML 1.1 reader could take for something other than themselves when plain: its
+# special plain scalars, the indicators that start something else, and what only quotes hold.
+YAML_SPECIALS = [
+    # Booleans and null
+    "y", "Y", "n", "N", "yes", "Yes", "YES", "no", "No", "NO", "true", "True", "TRUE", "false",
+    "False", "FALSE", "on", "On", "ON", "off", "Off", "OFF", "~", "null", "Null", "NULL", "",
+    # numbers and dates
+    "0", "-12", "+12", "017", "0o17", "0x1F", "0b1010", "1_000", "190:20:30", "1.5", ".5", "+.5",
+    "-1.5e+3", "1_000.5", "190:20:30.15", ".inf", "-.inf", "+.inf", ".Inf", ".INF", ".nan",
+    ".NaN", ".NAN", "2001-12-14", "2001-12-14t21:59:43.10-05:00", "2001-12-14 21:59:43.10 -5",
+    # the merge key and the default value
+    "<<", "=",
+    # indicators where a scalar starts, and where it goes on
+    *"-?:,[]{}#&*!|>'\"%@`", "- x", "? x", ": x", "---", "...", "!!str", "&a", "*a", "%YAML",
+    "a: b", "a:", "a:\tb", "Task #1", "a\t#b", "a #",
+    # blanks at the ends, line breaks, controls, and characters a reader may drop
+    " lead", "trail ", "\tlead", "trail\t", "a\nb", "a\r\nb", "a\rb", "a\x85b", "a\u2028b",
+    "a\u2029b", "\x00", "a\x1bb", "\x7f", "\x80", "\ufeff", "a\tb\ufeffc", "\ufffe",
+    # a character beyond the BMP, plain and quoted
+    "\U0001F600", "\t\U0001F600",
+]
 
 
 class CompanionExport(unittest.TestCase):
@@ -192,6 +215,37 @@ class CompanionExport(unittest.TestCase):
                 # Paragraph breaks, and blanks around lines, are the renderer's to show.
                 tidy = lambda text: [l.strip(" ") for l in text.split("\n") if l.strip(" ")]
                 self.assertEqual(tidy(expected), tidy(shown))
+
+    def test_yaml_scalars_read_back_exactly(self):
+        written = subprocess.run([YAML_SCALARS], input=json.dumps(YAML_SPECIALS).encode(),
+                                 capture_output=True, check=True).stdout.split(b"\0")
+        self.assertEqual(len(YAML_SPECIALS) + 1, len(written))
+        for text, document in zip(YAML_SPECIALS, written):
+            with self.subTest(text=text):
+                self.assertEqual({"value": text}, yaml.safe_load(document.decode()), document)
+        # Once through the front matter: notes named so, their names as "source".
+        names = [t for t in YAML_SPECIALS if t not in ("", ".", "..") and not set("/\0") & set(t)]
+        for name in names:
+            write(self.path("names", name), note("x"))
+        result = run("--format", "markdown", *("./" + name for name in names),
+                     cwd=self.path("names"))
+        self.assertEqual(0, result.returncode, result.stderr)
+        front = re.findall(r"^---\n(.*?)\n---$", result.stdout.decode(), re.M | re.S)
+        self.assertEqual(names, [yaml.safe_load(matter)["source"] for matter in front])
+
+    def test_markdown_of_a_lone_surrogate_holds_no_html(self):
+        # UTF-7 that decodes to a high surrogate without its partner, right after a "<".
+        body = "<+2D0- note\r\n<img src=x onerror=alert(1)>\r\n<script>"
+        write(self.path("utf7.vnt"), b"BEGIN:VNOTE\r\nBODY;CHARSET=UTF-7;ENCODING=QUOTED-PRINTABLE:"
+              + qp(body).encode() + b"\r\nEND:VNOTE\r\n")
+        result = run("--lenient", "--format", "markdown", "utf7.vnt", cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr)
+        meta, text = front_matter(result.stdout.decode())
+        self.assertEqual("<\ufffd note", meta["title"])
+        shown = subprocess.run(["cmark-gfm", "--unsafe"], input=text.encode(),
+                               capture_output=True, check=True).stdout.decode()
+        self.assertNotIn("<img", shown)
+        self.assertNotIn("<script", shown)
 
     def test_enex_well_formed_and_faithful(self):
         files = []

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "exportwriter.h"
 #include "jsonstring.h"
+#include "markdowntext.h"
 #include "notetitle.h"
 #include "orderedwork.h"
 #include "outputnames.h"
 #include "qvutf8.h"
+#include "yamlscalar.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -26,6 +29,10 @@ private slots:
     void noteTitle();
     void jsonFromOctets_data();
     void jsonFromOctets();
+    void markdownText_data();
+    void markdownText();
+    void loneSurrogates_data();
+    void loneSurrogates();
 };
 
 void TestExportParts::orderedWork_data()
@@ -127,29 +134,32 @@ void TestExportParts::outputNames()
 void TestExportParts::noteTitle_data()
 {
     QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("title");
 
     const QString longLine = QString(254, u'ж') + QStringLiteral("\U0001F600") + u'x';
-    QTest::newRow("first line") << "Купить хлеб\r\nи молоко"
-                                << "Купить хлеб";
-    QTest::newRow("blank lines skipped, trimmed") << " \t\r\n\n\r  second \r\n"
-                                                  << "second";
-    QTest::newRow("lone CR ends a line") << "one\rtwo"
-                                         << "one";
-    QTest::newRow("cut at 255 characters, a pair counting once") << longLine << longLine.first(256);
-    QTest::newRow("not a pair cut in two") << QString(254, u'a') + QStringLiteral("\U0001F600")
-                                           << QString(254, u'a') + QStringLiteral("\U0001F600");
-    QTest::newRow("empty body: the file's name") << ""
-                                                 << "memo12";
-    QTest::newRow("white space only: the file's name") << " \r\n\t"
-                                                       << "memo12";
+    const QString path = QStringLiteral("/phone/notes/memo12.vnt");
+    QTest::newRow("first line") << "Купить хлеб\r\nи молоко" << path << "Купить хлеб";
+    QTest::newRow("blank lines skipped, trimmed") << " \t\r\n\n\r  second \r\n" << path << "second";
+    QTest::newRow("lone CR ends a line") << "one\rtwo" << path << "one";
+    QTest::newRow("cut at 255 characters, a pair counting once")
+        << longLine << path << longLine.first(256);
+    QTest::newRow("not a pair cut in two")
+        << QString(254, u'a') + QStringLiteral("\U0001F600") << path
+        << QString(254, u'a') + QStringLiteral("\U0001F600");
+    QTest::newRow("empty body: the file's name") << "" << path << "memo12";
+    QTest::newRow("white space only: the file's name") << " \r\n\t" << path << "memo12";
+    QTest::newRow("the file's name less its last extension only") << ""
+                                                                  << "/phone/memo.backup.vnt"
+                                                                  << "memo.backup";
 }
 
 void TestExportParts::noteTitle()
 {
     QFETCH(QString, body);
+    QFETCH(QString, path);
     QFETCH(QString, title);
-    QCOMPARE(::noteTitle(body, QStringLiteral("/phone/notes/memo12.vnt")), title);
+    QCOMPARE(::noteTitle(body, path), title);
 }
 
 // A body kept as octets is written as JSON straight from them: byte for byte what writing the
@@ -201,6 +211,84 @@ void TestExportParts::jsonFromOctets()
     QByteArray fromOctets("{");
     appendJsonUtf8(fromOctets, octets);
     QCOMPARE(fromOctets, fromText);
+}
+
+// What the renderers' tests cannot see: a backslash where none is needed still shows the text.
+void TestExportParts::markdownText_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("markdown");
+
+    QTest::newRow("_ inside a word, second in its line") << "a_b"
+                                                         << "a_b";
+    QTest::newRow("_ at a word's ends") << "_a b_"
+                                        << "\\_a b\\_";
+    QTest::newRow("* between blanks") << "2 * 3"
+                                      << "2 * 3";
+}
+
+void TestExportParts::markdownText()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, markdown);
+    QCOMPARE(::markdownText(body), markdown);
+}
+
+// A surrogate without its partner, which UTF-8 cannot hold: the text format and JSON write it
+// as an escape, the others as U+FFFD, never as the "?" that would open an HTML block after "<"
+// in Markdown or a mapping key in YAML. It stands in the body's first line (so in the title too)
+// and in the file's name.
+void TestExportParts::loneSurrogates_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QChar>("unit");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::addColumn<int>("count"); // how many times: in the body, title or name that hold it
+
+    const QByteArray replacement("\xEF\xBF\xBD");
+    const struct
+    {
+        const char *name;
+        char16_t unit;
+        QByteArray text;
+        QByteArray json;
+    } units[] = {{"a lone high surrogate", 0xD83D, "\\uD83D", "\\ud83d"},
+                 {"a lone low surrogate", 0xDE00, "\\uDE00", "\\ude00"},
+                 {"a file name's octet", 0xDCE9, "\\xE9", "\\udce9"}};
+    for (const auto &u : units) {
+        const auto row = [&](const char *format) {
+            return &QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(format, u.name)));
+        };
+        *row("text") << "text" << QChar(u.unit) << u.text << 2;
+        *row("json") << "json" << QChar(u.unit) << u.json << 2;
+        *row("markdown") << "markdown" << QChar(u.unit) << replacement << 3;
+        *row("enex") << "enex" << QChar(u.unit) << replacement << 3;
+        *row("yaml") << "yaml" << QChar(u.unit) << replacement << 1;
+    }
+}
+
+void TestExportParts::loneSurrogates()
+{
+    QFETCH(QString, format);
+    QFETCH(QChar, unit);
+    QFETCH(QByteArray, shown);
+    QFETCH(int, count);
+
+    ExportedNote note;
+    note.file = QStringLiteral("/phone/memo") + unit + QStringLiteral(".vnt");
+    note.accepted = true;
+    const QString firstLine = u'<' + QString(unit) + QStringLiteral(" note");
+    note.view.txtBody = firstLine + QStringLiteral("\r\n<img src=x onerror=alert(1)>\r\n<script>");
+    QByteArray out;
+    if (format == u"yaml") {
+        out = yamlScalar(firstLine).toUtf8();
+    } else {
+        ExportSettings settings;
+        settings.format = *exportFormatNamed(format);
+        ExportWriter writer(settings);
+        out = writer.entry(note);
+    }
+    QVERIFY2(out.count(shown) == count, out.constData());
 }
 
 QTEST_APPLESS_MAIN(TestExportParts)
