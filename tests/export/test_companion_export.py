@@ -161,6 +161,41 @@ class CompanionExport(unittest.TestCase):
                                 "two.vnt", cwd=self.dir).returncode)
         self.assertEqual(["two-2.md", "two.md"], sorted(os.listdir(out)))
 
+    def test_lenient_files_of_many_notes_in_order(self):
+        # More output than a worker keeps of a file: the rest is made as it is written.
+        def many(name, count):
+            body = lambda i: "%s %d %s" % (name, i, "x" * 2000)
+            write(self.path("in", name), b"".join(
+                b"BEGIN:VNOTE\r\nBODY:%s\r\nEND:VNOTE\r\n" % body(i).encode()
+                for i in range(1, count + 1)))
+            place = lambda i: " (%d/%d)" % (i, count) if count > 1 else ""
+            return [(name, i, "Quillet [%s]%s" % (name, place(i)), body(i))
+                    for i in range(1, count + 1)]
+        expected = many("a.vnt", 600) + many("b.vnt", 1) + many("c.vnt", 700)
+        result = run("--lenient", "--format", "jsonl", "a.vnt", "b.vnt", "c.vnt",
+                     cwd=self.path("in"))
+        self.assertEqual(0, result.returncode, result.stderr)
+        objects = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(expected, [(o["file"], o["index"], o["title"], o["body"])
+                                    for o in objects])
+        out = self.path("out")
+        result = run("--lenient", "--output-dir", out, "c.vnt", cwd=self.path("in"))
+        self.assertEqual(0, result.returncode, result.stderr)
+        self.assertEqual(700, len(os.listdir(out)))
+        with open(os.path.join(out, "c-700.txt"), encoding="utf-8") as f:
+            self.assertIn("Quillet [c.vnt] (700/700)\n", f.read())
+
+    def test_lenient_memory_flat_in_notes_of_a_file(self):
+        # 150,000 notes in 5 MB: held at once, they took over 100 MB.
+        write(self.path("many.vnt"), b"BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n" * 150000)
+        peak = subprocess.run(
+            [sys.executable, "-c", "import resource, subprocess, sys; "
+             "subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True); "
+             "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)",
+             EXPORT, "--lenient", "--format", "jsonl", self.path("many.vnt")],
+            env=ENV, capture_output=True, check=True, text=True).stdout
+        self.assertLess(int(peak) * 1024, 60e6)
+
     def test_markdown_front_matter_and_text(self):
         titles = {"colon": "Купить: хлеб", "hash": "#tag and # more", "yes": "yes",
                   "number": "2024", "quote": "'single' \"double\"", "dash": "- item",
