@@ -95,7 +95,7 @@ public:
             writeError(problem);
         bool allAccepted = inputs.problems.isEmpty();
 
-        ProgressLine progress(inputs.notes.size());
+        ProgressLine progress(inputs.notes.size(), toStandardOutput());
         OrderedWork<FileOutput> work(
             inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i]); }, weight,
             // This thread makes notes too: one thread fewer than there are cores.

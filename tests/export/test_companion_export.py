@@ -9,6 +9,7 @@ import os
 import pty
 import re
 import resource
+import select
 import signal
 import subprocess
 import sys
@@ -384,23 +385,45 @@ class CompanionExport(unittest.TestCase):
             piped = run("--format", "jsonl", folder, cwd=self.dir)
             self.assertEqual(b"", piped.stderr)
             self.assertEqual(count, len(piped.stdout.splitlines()))
-        pid, terminal = pty.fork()
-        if pid == 0:
-            os.chdir(self.dir)
-            os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
-            os.execve(EXPORT, [EXPORT, "--format", "jsonl", "many"], ENV)
-        seen = b""
-        while True:
-            try:
-                chunk = os.read(terminal, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            seen += chunk
-        os.waitpid(pid, 0)
-        self.assertIn("201 из 201".encode(), seen)
-        self.assertTrue(seen.endswith(b"\r\x1b[K"), seen[-40:])
+        other, other_end = pty.openpty()
+        # Where standard output goes, beside standard error on a terminal: whether the line shows.
+        rows = {"elsewhere": (os.devnull, [], True),
+                "the same terminal": (None, [], False),
+                "another terminal": (other_end, [], True),
+                "the same terminal, notes to files": (None, ["--output-dir", "out"], True)}
+        for row, (output, args, drawn) in rows.items():
+            with self.subTest(row=row):
+                pid, terminal = pty.fork()
+                if pid == 0:
+                    os.chdir(self.dir)
+                    if output is not None:
+                        os.dup2(output if isinstance(output, int) else
+                                os.open(output, os.O_WRONLY), 1)
+                    os.execve(EXPORT, [EXPORT, "--format", "json", *args, "many"], ENV)
+                seen = b""
+                while True:  # until the child's end of its terminal is gone; `other` drained
+                    ready = select.select([terminal, other], [], [])[0]
+                    if other in ready:
+                        os.read(other, 65536)
+                    if terminal not in ready:
+                        continue
+                    try:
+                        chunk = os.read(terminal, 4096)
+                    except OSError:
+                        break
+                    if not chunk:
+                        break
+                    seen += chunk
+                os.waitpid(pid, 0)
+                os.close(terminal)
+                self.assertEqual(drawn, "201 из 201".encode() in seen, seen[-200:])
+                self.assertEqual(drawn, b"\x1b[K" in seen)
+                if drawn:
+                    self.assertTrue(seen.endswith(b"\r\x1b[K"), seen[-40:])
+                elif output is None:
+                    self.assertEqual(201, len(json.loads(seen.replace(b"\r\n", b"\n"))))
+        os.close(other)
+        os.close(other_end)
 
 
 if __name__ == "__main__":
