@@ -2,6 +2,7 @@
 #include "exportrun.h"
 
 #include "exportinputs.h"
+#include "lenientreader.h"
 #include "noteexport.h"
 #include "orderedwork.h"
 #include "outputnames.h"
@@ -55,6 +56,23 @@ qsizetype weight(const FileOutput &file)
     for (const NoteOutput &note : file.notes)
         bytes += note.bytes.size() + NoteOverhead;
     return bytes;
+}
+
+// The hint for a note that the strict reading accepted with an empty body though its file holds
+// text in another phone's layout; empty otherwise. Reads the file again, for an empty body only.
+QString otherLayoutHint(const ExportedNote &note, const TextFileReader &reader)
+{
+    if (!note.accepted || !note.bodyOctets.isEmpty() || !note.view.txtBody.isEmpty())
+        return {};
+    try {
+        if (!HoldsNoteText(reader.ReadAllBytes(note.file)))
+            return {};
+    } catch (...) { // the hint is no part of the note: a failure to give it costs nothing
+        return {};
+    }
+    return QStringLiteral(
+               "%1: текст заметки записан в формате другого телефона; добавьте --lenient")
+        .arg(note.file);
 }
 
 QDateTime fileModified(const QString &path)
@@ -208,6 +226,8 @@ private:
                                 m_options.settings.format == ExportFormat::Jsonl;
             ExportedNote note = exportNote(path, m_options.display, octets, reader);
             take(file, note);
+            if (file.message.isEmpty())
+                file.message = otherLayoutHint(note, reader);
             return file;
         }
         auto notes = std::make_unique<LenientExport>(path, m_options.display, reader);

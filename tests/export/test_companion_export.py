@@ -186,6 +186,33 @@ class CompanionExport(unittest.TestCase):
         with open(os.path.join(out, "c-700.txt"), encoding="utf-8") as f:
             self.assertIn("Quillet [c.vnt] (700/700)\n", f.read())
 
+    def test_strict_reading_hints_at_other_layouts(self):
+        hint = "%s: текст заметки записан в формате другого телефона; добавьте --lenient\n"
+        marker_line = b"BEGIN:VNOTE\r\nVERSION:1.1\r\nBODY;CHARSET=UTF-8;" \
+                      b"ENCODING=QUOTED-PRINTABLE:=D0=9F=D1=80\r\nEND:VNOTE\r\n"
+        jsonl = ["--format", "jsonl"]
+        rows = {  # the note, the arguments before it, the body written, whether hinted
+            "body on the marker line": (marker_line, jsonl, "", True),
+            "the same, to a folder": (marker_line, ["--format", "json", "--output-dir", "out"],
+                                      None, True),
+            "the same, read leniently": (marker_line, jsonl + ["--lenient"], "Пр", False),
+            "empty body": (note(""), jsonl, "", False),
+            "blank body in another layout": (marker_line.replace(b"=D0=9F=D1=80", b"=20"),
+                                             jsonl, "", False),
+            "body in the phone's layout": (note("Пр"), jsonl, "Пр", False),
+        }
+        for row, (data, args, body, hinted) in rows.items():
+            with self.subTest(row=row):
+                write(self.path("memo.vnt"), data)
+                result = run(*args, "memo.vnt", cwd=self.dir)
+                self.assertEqual(0, result.returncode)
+                self.assertEqual(hint % "memo.vnt" if hinted else "", result.stderr.decode())
+                if body is not None:
+                    self.assertEqual(body, json.loads(result.stdout)["body"])
+                else:
+                    with open(self.path("out", "memo.json"), encoding="utf-8") as f:
+                        self.assertEqual("", json.load(f)["body"])
+
     def test_lenient_memory_flat_in_notes_of_a_file(self):
         # 150,000 notes in 5 MB: held at once, they took over 100 MB.
         write(self.path("many.vnt"), b"BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n" * 150000)
