@@ -11,6 +11,7 @@ characters.
     gen_note.py SIZE OUT                   SIZE in bytes, or with a suffix K or M (binary units)
     gen_note.py --long-line COUNT OUT      a body of COUNT characters (suffix K or M allowed)
     gen_note.py --folder COUNT SIZE OUT    a folder of COUNT notes of SIZE bytes each
+    gen_note.py --many SIZE OUT            a file of short notes, SIZE bytes at most
 """
 
 import datetime
@@ -145,6 +146,19 @@ def make_folder(path, count, size):
             out.write(make_note(size, seed=index, phrase=phrase))
 
 
+def make_many_notes(size):
+    """A file of short notes one after another, as a phone that keeps every memo in one file
+    writes it, of at most `size` bytes: a body each, numbered so that no two are the same."""
+    parts, used, number = [], 0, 0
+    while True:
+        number += 1
+        note = b"BEGIN:VNOTE\r\nBODY:%d\r\nEND:VNOTE\r\n" % number
+        if used + len(note) > size:
+            return b"".join(parts)
+        parts.append(note)
+        used += len(note)
+
+
 def parse_size(text):
     units = {"K": 1024, "M": 1024 * 1024}
     if text[-1:].upper() in units:
@@ -155,6 +169,10 @@ def parse_size(text):
 def main(argv):
     if len(argv) == 5 and argv[1] == "--folder":
         make_folder(argv[4], int(argv[2]), parse_size(argv[3]))
+        return 0
+    if len(argv) == 4 and argv[1] == "--many":
+        with open(argv[3], "wb") as out:
+            out.write(make_many_notes(parse_size(argv[2])))
         return 0
     long_line = len(argv) == 4 and argv[1] == "--long-line"
     if len(argv) != 3 and not long_line:

@@ -38,45 +38,6 @@ ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool 
     return note;
 }
 
-QList<ExportedNote> readLeniently(const QString &path, const DateDisplay &display,
-                                  const TextFileReader &reader)
-{
-    QByteArray bytes;
-    try {
-        bytes = reader.ReadAllBytes(path);
-    } catch (const QvError &failure) {
-        return {unreadableNote(path, failure)};
-    }
-    RecordingSink messages;
-    LenientReading reading = ReadNotesLenient(bytes, display, messages);
-    bytes = QByteArray(); // let go of the file before the notes are formatted
-    if (!reading.accepted || reading.notes.isEmpty()) {
-        ExportedNote note;
-        note.file = path;
-        note.accepted = reading.accepted;
-        if (note.accepted)
-            note.view.title = NoteView::titleFor(path);
-        note.error = messages.text;
-        return {note};
-    }
-    QList<ExportedNote> notes;
-    notes.reserve(reading.notes.size());
-    const auto count = int(reading.notes.size());
-    for (int i = 0; i < count; ++i) {
-        ExportedNote note;
-        note.file = path;
-        note.index = i + 1;
-        note.count = count;
-        note.accepted = true;
-        note.view = std::move(reading.notes[i]);
-        note.view.title = NoteView::titleFor(path);
-        if (count > 1)
-            note.view.title += QStringLiteral(" (%1/%2)").arg(note.index).arg(count);
-        notes.append(std::move(note));
-    }
-    return notes;
-}
-
 } // namespace
 
 QString readFailureMessage(const QString &path)
@@ -108,12 +69,71 @@ QString bodyText(const ExportedNote &note)
     return note.bodyOctets.isNull() ? note.view.txtBody : qvUTF8ToUNICODE(note.bodyOctets);
 }
 
-QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display,
-                                       const TextFileReader &reader)
+LenientExport::LenientExport(QString path, const DateDisplay &display, const TextFileReader &reader)
+    : m_path(std::move(path)), m_display(display), m_reader(reader)
+{
+}
+
+LenientExport::~LenientExport() = default;
+
+bool LenientExport::next(ExportedNote &note)
+{
+    if (m_finished)
+        return false;
+    try {
+        if (!m_notes && !open(note)) {
+            finish();
+            return true;
+        }
+        NoteView view;
+        if (!m_notes->next(view)) {
+            finish();
+            return false;
+        }
+        note = ExportedNote();
+        note.file = m_path;
+        note.index = ++m_index;
+        note.count = m_count;
+        note.accepted = true;
+        note.view = std::move(view);
+        note.view.title = m_title;
+        if (m_count > 1)
+            note.view.title += QStringLiteral(" (%1/%2)").arg(m_index).arg(m_count);
+        return true;
+    } catch (const std::bad_alloc &) {
+        finish();
+        note = unreadableNote(m_path, TextFileReader::outOfMemory());
+        return true;
+    }
+}
+
+bool LenientExport::open(ExportedNote &note)
 {
     try {
-        return readLeniently(path, display, reader);
-    } catch (const std::bad_alloc &) {
-        return {unreadableNote(path, TextFileReader::outOfMemory())};
+        m_bytes = m_reader.ReadAllBytes(m_path);
+    } catch (const QvError &failure) {
+        note = unreadableNote(m_path, failure);
+        return false;
     }
+    RecordingSink messages;
+    m_notes = std::make_unique<LenientNotes>(m_bytes, m_display, messages);
+    m_count = int(m_notes->count());
+    if (m_notes->accepted() && m_count > 0) {
+        m_title = NoteView::titleFor(m_path);
+        return true;
+    }
+    note = ExportedNote();
+    note.file = m_path;
+    note.accepted = m_notes->accepted();
+    if (note.accepted)
+        note.view.title = NoteView::titleFor(m_path);
+    note.error = messages.text;
+    return false;
+}
+
+void LenientExport::finish()
+{
+    m_finished = true;
+    m_notes.reset();
+    m_bytes = QByteArray();
 }

@@ -6,8 +6,10 @@
 #include "qverror.h"
 #include "textfilereader.h"
 
-#include <QList>
+#include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 // One note of a file as the viewer would show it after loading the file once, without retrying
 // a failed read.
@@ -39,8 +41,40 @@ ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bo
 // The note's body as text, whichever way it was kept.
 QString bodyText(const ExportedNote &note);
 
-// Reads one file leniently: one entry for each note it holds, each titled as the viewer titles
-// it ("Quillet [memo.vnt] (2/3)" when there are several); a single entry when the file is not
-// accepted. Memory running out on the way is that file's read failure.
-QList<ExportedNote> exportNotesLenient(const QString &path, const DateDisplay &display,
-                                       const TextFileReader &reader = TextFileReader::shared());
+class LenientNotes;
+
+// The notes of one file read leniently, an entry at a time, so that memory stays the same however
+// many notes the file holds. Each is titled as the viewer titles it ("Quillet [memo.vnt] (2/3)"
+// when there are several: the count comes from a first pass over the file's marker lines). A file
+// that is not accepted, or cannot be read, gives a single entry. Memory running out on the way
+// ends the file with an entry for that failure, after the notes already given.
+class LenientExport
+{
+public:
+    explicit LenientExport(QString path, const DateDisplay &display,
+                           const TextFileReader &reader = TextFileReader::shared());
+    ~LenientExport();
+    LenientExport(const LenientExport &) = delete;
+    LenientExport &operator=(const LenientExport &) = delete;
+
+    // The next entry of the file; false once all have been given. The file is read on the first
+    // call.
+    bool next(ExportedNote &note);
+    // The memory it holds: the file's bytes, from the first call until the last entry.
+    [[nodiscard]] qsizetype heldBytes() const { return m_bytes.size(); }
+
+private:
+    // Reads the file. False when `note` is then its only entry.
+    bool open(ExportedNote &note);
+    void finish();
+
+    QString m_path;
+    DateDisplay m_display;
+    const TextFileReader &m_reader;
+    QByteArray m_bytes;
+    std::unique_ptr<LenientNotes> m_notes; // reads m_bytes
+    QString m_title;
+    int m_count = 0;
+    int m_index = 0;
+    bool m_finished = false;
+};

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The lenient reading on any bytes: a clear result within the time limit, the marker messages as
-// the strict reading words them, the notes' lines as a line-by-line reference finds them,
-// HoldsNoteText agreeing with the bodies read; and for a note in the strict layout, the same
-// fields as ParseNote.
+// the strict reading words them, the notes' lines as a line-by-line reference finds them, the
+// count from the marker lines alone agreeing, HoldsNoteText agreeing with the bodies read; and
+// for a note in the strict layout, the same fields as ParseNote.
 
 #include "fuzzcheck.h"
 #include "fuzznotes.h"
@@ -74,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     if (reading.accepted != (file.problem == VNoteFile::Problem::None) ||
         reading.notes.size() != notes.size())
         fuzzcheck::fail("notes read against the notes found");
+    if (reading.accepted && CountNotes(plain.bytes(), file) != notes.size())
+        fuzzcheck::fail("notes counted from the markers against the notes found");
 
     const bool bodyWithText =
         std::any_of(reading.notes.begin(), reading.notes.end(),

@@ -85,26 +85,46 @@ bool hasText(const QString &text)
 
 } // namespace
 
+LenientNotes::LenientNotes(QByteArrayView bytes, const DateDisplay &display, MessageSink &messages)
+    : m_input(bytes), m_file(CheckVNoteMarkers(m_input.bytes())), m_display(display)
+{
+    switch (m_file.problem) {
+    case VNoteFile::Problem::BeginMissing:
+        messages.showCritical(beginMarkerMissingMessage());
+        break;
+    case VNoteFile::Problem::EndMissing:
+        messages.showCritical(endMarkerMissingMessage());
+        break;
+    case VNoteFile::Problem::None:
+        m_notes.emplace(m_input.bytes(), m_file);
+        break;
+    }
+}
+
+qsizetype LenientNotes::count()
+{
+    if (!m_count)
+        m_count = accepted() ? CountNotes(m_input.bytes(), m_file) : 0;
+    return *m_count;
+}
+
+bool LenientNotes::next(NoteView &note)
+{
+    ContentLineReader *reader = m_notes ? m_notes->next() : nullptr;
+    if (reader == nullptr)
+        return false;
+    note = noteView(readProperties(*reader), m_display);
+    return true;
+}
+
 LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display,
                                 MessageSink &messages)
 {
-    const NoteBytes input(bytes);
-    const VNoteFile file = CheckVNoteMarkers(input.bytes());
+    LenientNotes notes(bytes, display, messages);
     LenientReading reading;
-    switch (file.problem) {
-    case VNoteFile::Problem::BeginMissing:
-        messages.showCritical(beginMarkerMissingMessage());
-        return reading;
-    case VNoteFile::Problem::EndMissing:
-        messages.showCritical(endMarkerMissingMessage());
-        return reading;
-    case VNoteFile::Problem::None:
-        break;
-    }
-    reading.accepted = true;
-    ForEachNote(input.bytes(), file, [&](ContentLineReader &reader) {
-        reading.notes.append(noteView(readProperties(reader), display));
-    });
+    reading.accepted = notes.accepted();
+    for (NoteView note; notes.next(note);)
+        reading.notes.append(std::move(note));
     return reading;
 }
 

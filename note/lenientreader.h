@@ -3,12 +3,42 @@
 
 #include "formatstamp.h"
 #include "messagesink.h"
+#include "notebytes.h"
 #include "noteview.h"
+#include "vnotenotes.h"
 
 #include <QByteArrayView>
 #include <QList>
 
-// A note file read leniently: every note of the file, each as the viewer would show it.
+#include <optional>
+
+// A note file read leniently, one note at a time, so that memory does not grow with the number
+// of notes: the reading of ReadNotesLenient below. The file's bytes must outlive it.
+class LenientNotes
+{
+public:
+    // Checks the file's marker lines at once; a file that fails is reported to `messages` and
+    // gives no note.
+    LenientNotes(QByteArrayView bytes, const DateDisplay &display, MessageSink &messages);
+    LenientNotes(const LenientNotes &) = delete;
+    LenientNotes &operator=(const LenientNotes &) = delete;
+
+    [[nodiscard]] bool accepted() const { return m_notes.has_value(); }
+    // How many notes next() gives in all, from a first pass over the marker lines alone (worked
+    // out when first asked for); 0 for a file that is not accepted.
+    qsizetype count();
+    // The next note in file order, its title left alone; false once there is none.
+    bool next(NoteView &note);
+
+private:
+    NoteBytes m_input;
+    VNoteFile m_file;
+    DateDisplay m_display;
+    std::optional<VNoteNotes> m_notes; // none for a file that is not accepted
+    std::optional<qsizetype> m_count;
+};
+
+// A note file read leniently: every note of the file at once, each as the viewer would show it.
 struct LenientReading
 {
     bool accepted = false;
@@ -26,5 +56,6 @@ LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display
                                 MessageSink &messages);
 
 // Whether a note of the file, read leniently, has a body with more than white space in it:
-// what the viewer needs to tell that a note it shows empty holds text in another layout.
+// how the viewer and the companion tell that a note the strict reading leaves empty holds text
+// in another phone's layout.
 bool HoldsNoteText(QByteArrayView bytes);

@@ -8,10 +8,35 @@
 #include <QList>
 
 #include <functional>
+#include <optional>
 
-// Calls `read` with a reader of each note of a file that has passed CheckVNoteMarkers, in file
-// order. A note ends at the marker line after it, found as its lines are read, so that the file
-// is gone over once; whatever `read` leaves unread is passed over.
+// The notes of a file that has passed CheckVNoteMarkers, one at a time, in file order. A note
+// ends at the marker line after it, found as its lines are read, so that the file is gone over
+// once; whatever a note's reader leaves unread is passed over when the next note is asked for.
+class VNoteNotes
+{
+public:
+    VNoteNotes(QByteArrayView bytes, const VNoteFile &file)
+        : m_next(file.firstNote), m_end(bytes.data() + bytes.size()), m_lineEnds(file.lineEnds)
+    {
+    }
+
+    // A reader of the next note, valid until the next call; nullptr once there is none.
+    ContentLineReader *next();
+
+private:
+    const char *m_next;
+    const char *m_end;
+    LineEnds m_lineEnds;
+    std::optional<ContentLineReader> m_reader;
+};
+
+// How many notes VNoteNotes gives for the file: one for each BEGIN marker line, since any marker
+// line ends a note. Only the lines that can be markers are looked at, so that this costs a small
+// part of reading the notes.
+qsizetype CountNotes(QByteArrayView bytes, const VNoteFile &file);
+
+// Calls `read` with a reader of each note of the file, as VNoteNotes gives them.
 void ForEachNote(QByteArrayView bytes, const VNoteFile &file,
                  const std::function<void(ContentLineReader &)> &read);
 

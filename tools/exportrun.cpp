@@ -2,6 +2,7 @@
 #include "exportrun.h"
 
 #include "exportinputs.h"
+#include "lenientreader.h"
 #include "noteexport.h"
 #include "orderedwork.h"
 #include "outputnames.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 
@@ -23,6 +25,11 @@ constexpr qsizetype MaxAhead = 128;
 constexpr qsizetype MaxBytesAhead = 32 * 1024 * 1024;
 // How long what is done may wait in the output buffer while a note is made, at most, in ms.
 constexpr qint64 FlushInterval = 20;
+// Of a file with many notes, the output a worker makes at most: the thread that writes the notes
+// makes the rest of them as it writes them, so that a file's notes are never all held at once.
+constexpr qsizetype MaxFileBytesInHand = 1024 * 1024;
+// What a note's part of the output costs besides its bytes, as weighed against the bounds.
+constexpr qsizetype NoteOverhead = 64;
 
 // One note's part of the output, made on a worker thread.
 struct NoteOutput
@@ -32,13 +39,41 @@ struct NoteOutput
     QDateTime modified; // for a file of its own: the time to give it
 };
 
-// One note file's part of the output.
+// One note file's part of the output, or the first notes of a file that holds many.
 struct FileOutput
 {
     QList<NoteOutput> notes;
     QString message; // for standard error; empty when none
     bool accepted = false;
+    // The file's notes still to be made and written, when it holds more than a worker keeps.
+    std::unique_ptr<LenientExport> rest;
 };
+
+// The memory a file's output holds, as weighed against the bounds.
+qsizetype weight(const FileOutput &file)
+{
+    qsizetype bytes = file.rest ? file.rest->heldBytes() : 0;
+    for (const NoteOutput &note : file.notes)
+        bytes += note.bytes.size() + NoteOverhead;
+    return bytes;
+}
+
+// The hint for a note that the strict reading accepted with an empty body though its file holds
+// text in another phone's layout; empty otherwise. Reads the file again, for an empty body only.
+QString otherLayoutHint(const ExportedNote &note, const TextFileReader &reader)
+{
+    if (!note.accepted || !note.bodyOctets.isEmpty() || !note.view.txtBody.isEmpty())
+        return {};
+    try {
+        if (!HoldsNoteText(reader.ReadAllBytes(note.file)))
+            return {};
+    } catch (...) { // the hint is no part of the note: a failure to give it costs nothing
+        return {};
+    }
+    return QStringLiteral(
+               "%1: текст заметки записан в формате другого телефона; добавьте --lenient")
+        .arg(note.file);
+}
 
 QDateTime fileModified(const QString &path)
 {
@@ -78,15 +113,9 @@ public:
             writeError(problem);
         bool allAccepted = inputs.problems.isEmpty();
 
-        ProgressLine progress(inputs.notes.size());
+        ProgressLine progress(inputs.notes.size(), toStandardOutput());
         OrderedWork<FileOutput> work(
-            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i]); },
-            [](const FileOutput &file) {
-                qsizetype bytes = 0;
-                for (const NoteOutput &note : file.notes)
-                    bytes += note.bytes.size();
-                return bytes;
-            },
+            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i]); }, weight,
             // This thread makes notes too: one thread fewer than there are cores.
             QThread::idealThreadCount() - 1, MaxAhead, MaxBytesAhead);
 
@@ -96,21 +125,12 @@ public:
         QElapsedTimer sinceFlush;
         sinceFlush.start();
         for (FileOutput file; m_output.ok() && work.next(file);) {
-            if (!file.message.isEmpty()) {
-                progress.clear();
-                writeError(file.message);
-            }
-            allAccepted = allAccepted && file.accepted;
             const ExportInput &input = inputs.notes[done];
-            for (NoteOutput &note : file.notes)
-                allAccepted = (toStandardOutput() ? print(note) : save(input, note)) && allAccepted;
+            allAccepted = write(input, file, progress) && allAccepted;
+            if (file.rest)
+                allAccepted = writeRest(input, *file.rest, progress, sinceFlush) && allAccepted;
             progress.advance(++done);
-            // What is done goes out while the next note is made, but not after every small
-            // note: each write costs more than the note.
-            if (!work.ready() && sinceFlush.hasExpired(FlushInterval)) {
-                m_output.flush();
-                sinceFlush.restart();
-            }
+            flushNow(sinceFlush, work.ready());
         }
         progress.clear();
         if (toStandardOutput())
@@ -124,22 +144,73 @@ private:
     // Whether the notes go to standard output, not into files of their own.
     [[nodiscard]] bool toStandardOutput() const { return m_options.outputDir.isEmpty(); }
 
+    // Writes a file's output: its message, then its notes. Returns whether all were accepted
+    // and written.
+    bool write(const ExportInput &input, FileOutput &file, ProgressLine &progress)
+    {
+        if (!file.message.isEmpty()) {
+            progress.clear();
+            writeError(file.message);
+        }
+        bool written = file.accepted;
+        for (NoteOutput &note : file.notes)
+            written = (toStandardOutput() ? print(note) : save(input, note)) && written;
+        return written;
+    }
+
+    // What is done goes out while the next note is made, but not after every small note: each
+    // write costs more than the note. Not while the next is `ready`.
+    void flushNow(QElapsedTimer &sinceFlush, bool ready)
+    {
+        if (!ready && sinceFlush.hasExpired(FlushInterval)) {
+            m_output.flush();
+            sinceFlush.restart();
+        }
+    }
+
     FileOutput make(const ExportInput &input) const
     {
-        const QString &path = input.path;
         try {
             return format(input);
         } catch (const std::bad_alloc &) {
-            ExportedNote failure = unreadableNote(path, TextFileReader::outOfMemory());
-            FileOutput file;
-            file.message = QStringLiteral("%1: %2").arg(path, failure.readFailure);
-            if (toStandardOutput()) {
-                NoteOutput output;
-                output.bytes = m_writer.entry(failure);
-                file.notes.append(std::move(output));
-            }
-            return file;
+            return outOfMemory(input.path);
         }
+    }
+
+    // Makes the rest of the notes of a file that holds many, and writes each as it is made.
+    bool writeRest(const ExportInput &input, LenientExport &notes, ProgressLine &progress,
+                   QElapsedTimer &sinceFlush)
+    {
+        bool written = true;
+        for (bool more = true; more && m_output.ok();) {
+            FileOutput note;
+            note.accepted = true;
+            try {
+                ExportedNote next;
+                more = notes.next(next);
+                if (more)
+                    take(note, next);
+            } catch (const std::bad_alloc &) {
+                note = outOfMemory(input.path);
+                more = false;
+            }
+            written = write(input, note, progress) && written;
+            flushNow(sinceFlush, false);
+        }
+        return written;
+    }
+
+    FileOutput outOfMemory(const QString &path) const
+    {
+        ExportedNote failure = unreadableNote(path, TextFileReader::outOfMemory());
+        FileOutput file;
+        file.message = QStringLiteral("%1: %2").arg(path, failure.readFailure);
+        if (toStandardOutput()) {
+            NoteOutput output;
+            output.bytes = m_writer.entry(failure);
+            file.notes.append(std::move(output));
+        }
+        return file;
     }
 
     FileOutput format(const ExportInput &input) const
@@ -147,33 +218,51 @@ private:
         const QString &path = input.path;
         const TextFileReader &reader =
             input.listedFile ? TextFileReader::sharedForListedFiles() : TextFileReader::shared();
-        // JSON is written as UTF-8: a body may stay in its octets.
-        const bool octets = m_options.settings.format == ExportFormat::Json ||
-                            m_options.settings.format == ExportFormat::Jsonl;
-        QList<ExportedNote> notes =
-            m_options.settings.lenient
-                ? exportNotesLenient(path, m_options.display, reader)
-                : QList<ExportedNote>{exportNote(path, m_options.display, octets, reader)};
         FileOutput file;
         file.accepted = true;
-        for (ExportedNote &note : notes) {
-            NoteOutput output;
-            output.index = note.index;
-            if (toStandardOutput()) {
-                output.bytes = m_writer.entry(note);
-            } else if (note.accepted) {
-                output.bytes = m_writer.document(note);
-                output.modified = noteMoment(note);
+        if (!m_options.settings.lenient) {
+            // JSON is written as UTF-8: a body may stay in its octets.
+            const bool octets = m_options.settings.format == ExportFormat::Json ||
+                                m_options.settings.format == ExportFormat::Jsonl;
+            ExportedNote note = exportNote(path, m_options.display, octets, reader);
+            take(file, note);
+            if (file.message.isEmpty())
+                file.message = otherLayoutHint(note, reader);
+            return file;
+        }
+        auto notes = std::make_unique<LenientExport>(path, m_options.display, reader);
+        qsizetype held = 0;
+        for (ExportedNote note; notes->next(note);) {
+            held += take(file, note);
+            if (held >= MaxFileBytesInHand) {
+                file.rest = std::move(notes);
+                break;
             }
-            if (!note.readFailure.isEmpty())
-                file.message = QStringLiteral("%1: %2").arg(path, note.readFailure);
-            else if (!note.error.isEmpty())
-                file.message = QStringLiteral("%1: %2").arg(path, note.error);
-            file.accepted = file.accepted && note.accepted;
-            if (toStandardOutput() || note.accepted)
-                file.notes.append(std::move(output));
         }
         return file;
+    }
+
+    // Adds a note's part of the output to its file's; returns the weight it adds.
+    qsizetype take(FileOutput &file, ExportedNote &note) const
+    {
+        NoteOutput output;
+        output.index = note.index;
+        if (toStandardOutput()) {
+            output.bytes = m_writer.entry(note);
+        } else if (note.accepted) {
+            output.bytes = m_writer.document(note);
+            output.modified = noteMoment(note);
+        }
+        if (!note.readFailure.isEmpty())
+            file.message = QStringLiteral("%1: %2").arg(note.file, note.readFailure);
+        else if (!note.error.isEmpty())
+            file.message = QStringLiteral("%1: %2").arg(note.file, note.error);
+        file.accepted = file.accepted && note.accepted;
+        if (!toStandardOutput() && !note.accepted)
+            return 0;
+        const qsizetype added = output.bytes.size() + NoteOverhead;
+        file.notes.append(std::move(output));
+        return added;
     }
 
     bool print(const NoteOutput &note)

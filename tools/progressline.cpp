@@ -2,16 +2,35 @@
 #include "progressline.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr qint64 RedrawMilliseconds = 200;
 
+// Whether standard output and standard error go to one terminal, however each was opened.
+bool outputOnErrorTerminal()
+{
+    struct stat output
+    {
+    };
+    struct stat error
+    {
+    };
+    if (::fstat(STDOUT_FILENO, &output) != 0 || ::fstat(STDERR_FILENO, &error) != 0)
+        return false;
+    if (S_ISCHR(output.st_mode) && S_ISCHR(error.st_mode))
+        return output.st_rdev == error.st_rdev;
+    return output.st_dev == error.st_dev && output.st_ino == error.st_ino;
+}
+
 } // namespace
 
-ProgressLine::ProgressLine(qsizetype total, qsizetype threshold)
-    : m_shown(total > threshold && ::isatty(STDERR_FILENO) == 1), m_total(total)
+ProgressLine::ProgressLine(qsizetype total, bool writesOutput, qsizetype threshold)
+    : m_shown(total > threshold && ::isatty(STDERR_FILENO) == 1 &&
+              !(writesOutput && outputOnErrorTerminal())),
+      m_total(total)
 {
     m_clock.start();
 }

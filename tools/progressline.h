@@ -6,11 +6,13 @@
 
 // One line on standard error that tells how far a long run has come (notes done of all, notes a
 // second), redrawn in place a few times a second and cleared at the end. Shown only when
-// standard error is a terminal and the run has more than `threshold` notes.
+// standard error is a terminal and the run has more than `threshold` notes, and never on the
+// terminal that standard output shows when the run writes there (`writesOutput`): the line would
+// be drawn over the notes.
 class ProgressLine
 {
 public:
-    explicit ProgressLine(qsizetype total, qsizetype threshold = 200);
+    ProgressLine(qsizetype total, bool writesOutput, qsizetype threshold = 200);
     ~ProgressLine() { clear(); }
     ProgressLine(const ProgressLine &) = delete;
     ProgressLine &operator=(const ProgressLine &) = delete;

@@ -9,6 +9,7 @@ import os
 import pty
 import re
 import resource
+import select
 import signal
 import subprocess
 import sys
@@ -183,6 +184,68 @@ class CompanionExport(unittest.TestCase):
         self.assertEqual(0, run("--lenient", "--format", "markdown", "--output-dir", out,
                                 "two.vnt", cwd=self.dir).returncode)
         self.assertEqual(["two-2.md", "two.md"], sorted(os.listdir(out)))
+
+    def test_lenient_files_of_many_notes_in_order(self):
+        # More output than a worker keeps of a file: the rest is made as it is written.
+        def many(name, count):
+            body = lambda i: "%s %d %s" % (name, i, "x" * 2000)
+            write(self.path("in", name), b"".join(
+                b"BEGIN:VNOTE\r\nBODY:%s\r\nEND:VNOTE\r\n" % body(i).encode()
+                for i in range(1, count + 1)))
+            place = lambda i: " (%d/%d)" % (i, count) if count > 1 else ""
+            return [(name, i, "Quillet [%s]%s" % (name, place(i)), body(i))
+                    for i in range(1, count + 1)]
+        expected = many("a.vnt", 600) + many("b.vnt", 1) + many("c.vnt", 700)
+        result = run("--lenient", "--format", "jsonl", "a.vnt", "b.vnt", "c.vnt",
+                     cwd=self.path("in"))
+        self.assertEqual(0, result.returncode, result.stderr)
+        objects = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(expected, [(o["file"], o["index"], o["title"], o["body"])
+                                    for o in objects])
+        out = self.path("out")
+        result = run("--lenient", "--output-dir", out, "c.vnt", cwd=self.path("in"))
+        self.assertEqual(0, result.returncode, result.stderr)
+        self.assertEqual(700, len(os.listdir(out)))
+        with open(os.path.join(out, "c-700.txt"), encoding="utf-8") as f:
+            self.assertIn("Quillet [c.vnt] (700/700)\n", f.read())
+
+    def test_strict_reading_hints_at_other_layouts(self):
+        hint = "%s: текст заметки записан в формате другого телефона; добавьте --lenient\n"
+        marker_line = b"BEGIN:VNOTE\r\nVERSION:1.1\r\nBODY;CHARSET=UTF-8;" \
+                      b"ENCODING=QUOTED-PRINTABLE:=D0=9F=D1=80\r\nEND:VNOTE\r\n"
+        jsonl = ["--format", "jsonl"]
+        rows = {  # the note, the arguments before it, the body written, whether hinted
+            "body on the marker line": (marker_line, jsonl, "", True),
+            "the same, to a folder": (marker_line, ["--format", "json", "--output-dir", "out"],
+                                      None, True),
+            "the same, read leniently": (marker_line, jsonl + ["--lenient"], "Пр", False),
+            "empty body": (note(""), jsonl, "", False),
+            "blank body in another layout": (marker_line.replace(b"=D0=9F=D1=80", b"=20"),
+                                             jsonl, "", False),
+            "body in the phone's layout": (note("Пр"), jsonl, "Пр", False),
+        }
+        for row, (data, args, body, hinted) in rows.items():
+            with self.subTest(row=row):
+                write(self.path("memo.vnt"), data)
+                result = run(*args, "memo.vnt", cwd=self.dir)
+                self.assertEqual(0, result.returncode)
+                self.assertEqual(hint % "memo.vnt" if hinted else "", result.stderr.decode())
+                if body is not None:
+                    self.assertEqual(body, json.loads(result.stdout)["body"])
+                else:
+                    with open(self.path("out", "memo.json"), encoding="utf-8") as f:
+                        self.assertEqual("", json.load(f)["body"])
+
+    def test_lenient_memory_flat_in_notes_of_a_file(self):
+        # 150,000 notes in 5 MB: held at once, they took over 100 MB.
+        write(self.path("many.vnt"), b"BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n" * 150000)
+        peak = subprocess.run(
+            [sys.executable, "-c", "import resource, subprocess, sys; "
+             "subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True); "
+             "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)",
+             EXPORT, "--lenient", "--format", "jsonl", self.path("many.vnt")],
+            env=ENV, capture_output=True, check=True, text=True).stdout
+        self.assertLess(int(peak) * 1024, 60e6)
 
     def test_markdown_front_matter_and_text(self):
         titles = {"colon": "Купить: хлеб", "hash": "#tag and # more", "yes": "yes",
@@ -403,23 +466,45 @@ class CompanionExport(unittest.TestCase):
             piped = run("--format", "jsonl", folder, cwd=self.dir)
             self.assertEqual(b"", piped.stderr)
             self.assertEqual(count, len(piped.stdout.splitlines()))
-        pid, terminal = pty.fork()
-        if pid == 0:
-            os.chdir(self.dir)
-            os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
-            os.execve(EXPORT, [EXPORT, "--format", "jsonl", "many"], ENV)
-        seen = b""
-        while True:
-            try:
-                chunk = os.read(terminal, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            seen += chunk
-        os.waitpid(pid, 0)
-        self.assertIn("201 из 201".encode(), seen)
-        self.assertTrue(seen.endswith(b"\r\x1b[K"), seen[-40:])
+        other, other_end = pty.openpty()
+        # Where standard output goes, beside standard error on a terminal: whether the line shows.
+        rows = {"elsewhere": (os.devnull, [], True),
+                "the same terminal": (None, [], False),
+                "another terminal": (other_end, [], True),
+                "the same terminal, notes to files": (None, ["--output-dir", "out"], True)}
+        for row, (output, args, drawn) in rows.items():
+            with self.subTest(row=row):
+                pid, terminal = pty.fork()
+                if pid == 0:
+                    os.chdir(self.dir)
+                    if output is not None:
+                        os.dup2(output if isinstance(output, int) else
+                                os.open(output, os.O_WRONLY), 1)
+                    os.execve(EXPORT, [EXPORT, "--format", "json", *args, "many"], ENV)
+                seen = b""
+                while True:  # until the child's end of its terminal is gone; `other` drained
+                    ready = select.select([terminal, other], [], [])[0]
+                    if other in ready:
+                        os.read(other, 65536)
+                    if terminal not in ready:
+                        continue
+                    try:
+                        chunk = os.read(terminal, 4096)
+                    except OSError:
+                        break
+                    if not chunk:
+                        break
+                    seen += chunk
+                os.waitpid(pid, 0)
+                os.close(terminal)
+                self.assertEqual(drawn, "201 из 201".encode() in seen, seen[-200:])
+                self.assertEqual(drawn, b"\x1b[K" in seen)
+                if drawn:
+                    self.assertTrue(seen.endswith(b"\r\x1b[K"), seen[-40:])
+                elif output is None:
+                    self.assertEqual(201, len(json.loads(seen.replace(b"\r\n", b"\n"))))
+        os.close(other)
+        os.close(other_end)
 
 
 if __name__ == "__main__":

@@ -42,6 +42,13 @@ QByteArray note(const QByteArrayList &lines)
     return "BEGIN:VNOTE\r\n" + lines.join("\r\n") + "\r\nEND:VNOTE\r\n";
 }
 
+// The count that titles take, from the marker lines alone; it must be the number of notes read.
+qsizetype countedNotes(const QByteArray &file)
+{
+    RecordingSink sink;
+    return LenientNotes(file, berlinLongDates(), sink).count();
+}
+
 QByteArray repeated(const QByteArray &unit, qsizetype count)
 {
     QByteArray out;
@@ -100,6 +107,7 @@ void TestLenient::golden()
     QCOMPARE(sink.messages, error.isEmpty() ? QStringList() : QStringList{error});
     const QJsonArray notes = expected.value(QStringLiteral("notes")).toArray();
     QCOMPARE(reading.notes.size(), notes.size());
+    QCOMPARE(countedNotes(readFile(notePath)), notes.size());
     for (qsizetype i = 0; i < notes.size(); ++i) {
         const QJsonObject fields = notes[i].toObject();
         const NoteView &view = reading.notes[i];
@@ -287,6 +295,10 @@ void TestLenient::badInput_data()
     QTest::newRow("nested BEGIN:VNOTE")
         << note({"BODY:outer", "BEGIN:VNOTE", "BEGIN:VNOTE", "BODY:inner", "END:VNOTE"}) << none
         << 3 << "outer" << qsizetype(-1);
+    QTest::newRow("markers ending values, a marker's words between notes")
+        << QByteArray("BEGIN:VNOTE\rBODY;QUOTED-PRINTABLE:a=\r begin:vnote \rBODY:b\r\nEND:VNOTE\r"
+                      "x: BEGIN:VNOTE\rBEGIN:VNOTE:x\rBEGIN:VNOTE\nEND:VNOTE")
+        << none << 3 << "a" << qsizetype(-1);
     QTest::newRow("10,000 notes in one file")
         << repeated("BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n", 10000) << none << 10000 << "n"
         << qsizetype(-1);
@@ -311,6 +323,7 @@ void TestLenient::badInput()
     QCOMPARE(reading.accepted, message.isEmpty());
     QCOMPARE(sink.messages, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(reading.notes.size(), notes);
+    QCOMPARE(countedNotes(file), notes);
     if (notes == 0)
         return;
     if (bodySize >= 0)
