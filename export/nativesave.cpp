@@ -43,8 +43,6 @@ bool refusedByFileSystem(int error)
 int fillFile(int fd, QByteArrayView bytes, const QDateTime &modified)
 {
     int error = writeAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
     if (error == 0)
         error = setModified(fd, modified);
     if (::close(fd) != 0 && error == 0)

@@ -10,6 +10,7 @@
 
 // Writes `bytes` to the new file open at `fd`, gives it the modification time `modified` when
 // that is valid (after the last write, which would set it again) and closes it, also on failure.
+// It is not synced: a batch of files is synced once, at its end (see OutputFolder::sync).
 int fillFile(int fd, QByteArrayView bytes, const QDateTime &modified);
 
 // Makes the folder `native` and every one above it that is missing.

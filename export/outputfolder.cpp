@@ -90,6 +90,14 @@ QString OutputFolder::open()
     return {};
 }
 
+QString OutputFolder::sync()
+{
+    if (m_fd < 0 || ::syncfs(m_fd) == 0)
+        return {};
+    return QStringLiteral("Не удалось сохранить файлы на диске: %1 (%2)")
+        .arg(m_path, reason(errno));
+}
+
 // The folder `below` the output folder ("sub/deep", or empty for the folder itself), open, its
 // missing parts made, each part walked without following a link. Returns -1 with `failure` set
 // when it cannot be had.

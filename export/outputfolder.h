@@ -14,7 +14,8 @@
 // whole under a temporary name beside it, then takes its name; it never replaces a file that is
 // there unless replacing is asked for, and even then never a note file or one of the run's
 // inputs. The folder itself may be a symbolic link (a vault kept elsewhere); below it, nothing
-// is reached through one.
+// is reached through one. Files are not synced one by one, which would cost more than writing
+// them: the whole batch is, once, by sync().
 class OutputFolder
 {
 public:
@@ -42,6 +43,11 @@ public:
     // needed), with the modification time `modified` when that is valid. Returns why it failed,
     // or the empty text.
     QString save(const QString &name, const QByteArray &bytes, const QDateTime &modified);
+
+    // Makes every file written so far durable, with one sync of the folder's file system, which
+    // also reports a write that failed after its file was closed. Returns why it failed, or the
+    // empty text.
+    QString sync();
 
     // `name`'s path as messages show it: below the folder as it was named.
     [[nodiscard]] QString pathOf(const QString &name) const;

@@ -125,8 +125,12 @@ public:
             }
         }
         progress.clear();
-        if (toStandardOutput())
+        if (toStandardOutput()) {
             m_output.write(m_writer.closing(m_written));
+        } else if (const QString failure = folder.sync(); !failure.isEmpty()) {
+            writeError(failure);
+            allAccepted = false;
+        }
         if (!m_output.close())
             return OutputFailed;
         return allAccepted ? AllAccepted : SomeRejected;

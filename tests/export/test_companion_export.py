@@ -9,6 +9,7 @@ import os
 import pty
 import re
 import resource
+import shutil
 import signal
 import subprocess
 import sys
@@ -404,6 +405,24 @@ class CompanionExport(unittest.TestCase):
                         self.assertIn(b"title: ours\n", content)
                         before.pop(name, None)
                     self.assertEqual(before, after)
+
+    def test_output_dir_synced_once_at_the_end(self):
+        if not shutil.which("strace") or \
+                subprocess.run(["strace", "-o", os.devnull, "true"]).returncode != 0:
+            self.skipTest("no strace, or the system does not let it trace")
+        for i in range(3):
+            write(self.path("in", "n%d.vnt" % i), note("x"))
+        trace = self.path("trace")
+        result = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-e",
+                                 "trace=fsync,fdatasync,sync,syncfs,sync_file_range", EXPORT,
+                                 "--format", "markdown", "--output-dir", "out", "in"],
+                                cwd=self.dir, env=ENV, capture_output=True)
+        self.assertEqual(0, result.returncode, result.stderr)
+        with open(trace) as f:
+            calls = [re.search(r"(\w+)\(", line).group(1) for line in f if "(" in line]
+        # Not one sync a file, which costs more than the writing: one for them all.
+        self.assertEqual(["syncfs"], calls)
+        self.assertEqual(3, len(os.listdir(self.path("out"))))
 
     def test_long_names_shortened(self):
         stem = "a" + "ж" * 125  # 251 octets: a note file's name of 255
