@@ -5,11 +5,13 @@
 #include "exportwriter.h"
 #include "frmmain.h"
 #include "messagebox.h"
+#include "notefilecheck.h"
 #include "notetitle.h"
 #include "qvtext.h"
 #include "savedfile.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include <array>
 
@@ -51,11 +53,22 @@ void frmMain::ExportShownNote()
                     dialog.setDefaultSuffix(QString::fromUtf16(Choices[size_t(chosen)].suffix));
             });
     dialog.selectFile(fileStem(name));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
+    QString path;
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        path = dialog.selectedFiles().front();
+        if (!isNoteFile(path))
+            break;
+        qvMessageBox(QStringLiteral("Нельзя сохранить поверх файла заметки: %1").arg(path),
+                     MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation, {}, {}, this);
+        // Asked again as it was left: the same folder, name and file type.
+        const QFileInfo chosen(path);
+        dialog.setDirectory(chosen.absolutePath());
+        dialog.selectFile(chosen.fileName());
+    }
 
     // The format the name's suffix says, else the file type chosen.
-    const QString path = dialog.selectedFiles().front();
     auto chosen = std::max<qsizetype>(filters.indexOf(dialog.selectedNameFilter()), 0);
     for (size_t i = 0; i < Choices.size(); ++i) {
         if (path.endsWith(u'.' + QString::fromUtf16(Choices[i].suffix), Qt::CaseInsensitive))
@@ -72,8 +85,7 @@ void frmMain::ExportShownNote()
     }
     note.accepted = true;
     note.view = m_view;
-    const QString failure =
-        saveFile(path, ExportWriter(settings).document(note), QDateTime(), true);
+    const QString failure = saveFile(path, ExportWriter(settings).document(note));
     if (!failure.isEmpty())
         qvMessageBox(failure, MsgBoxStyle::OkOnly | MsgBoxStyle::Critical, {}, {}, this);
 }

@@ -67,3 +67,21 @@ ExportInputs collectInputs(const QStringList &arguments, bool recursive, const N
     }
     return inputs;
 }
+
+bool InputFiles::contains(const struct stat &info)
+{
+    if (!m_files) {
+        m_files.emplace();
+        for (const ExportInput &input : m_inputs) {
+            const QByteArray native = qvTextToFileName(input.path);
+            struct stat file
+            {
+            };
+            if (::lstat(native.constData(), &file) == 0)
+                m_files->emplace(file.st_dev, file.st_ino);
+            if (::stat(native.constData(), &file) == 0)
+                m_files->emplace(file.st_dev, file.st_ino);
+        }
+    }
+    return m_files->count({info.st_dev, info.st_ino}) != 0;
+}

@@ -7,6 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
+
 // A note file to export.
 struct ExportInput
 {
@@ -36,6 +41,23 @@ struct ExportInputs
 // problem ("В папке нет заметок: PATH").
 ExportInputs collectInputs(const QStringList &arguments, bool recursive,
                            const NaturalOrder &order = NaturalOrder());
+
+// The note files of a run as the system tells files apart, by device and inode, so that one is
+// known by any name: an output never replaces one. Each counts as the entry named (a link itself)
+// and as the file that it leads to.
+class InputFiles
+{
+public:
+    explicit InputFiles(const QList<ExportInput> &inputs) : m_inputs(inputs) {}
+
+    // Whether the file that `info` describes is one of them. They are looked at on the first
+    // call only: most runs never ask.
+    bool contains(const struct stat &info);
+
+private:
+    const QList<ExportInput> &m_inputs;
+    std::optional<std::set<std::pair<dev_t, ino_t>>> m_files;
+};
 
 // The message for a folder that holds no notes.
 QString noNotesInFolderMessage(const QString &folder);

@@ -3,29 +3,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// The permissions the file is given: those of the one it replaces, else a new file's.
-mode_t permissionsFor(const QByteArray &native)
-{
-    struct stat info
-    {
-    };
-    if (::stat(native.constData(), &info) == 0 && S_ISREG(info.st_mode))
-        return info.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-int writeAll(int fd, const QByteArray &bytes)
+int writeAll(int fd, QByteArrayView bytes)
 {
     for (qsizetype at = 0; at < bytes.size();) {
-        const ssize_t wrote = ::write(fd, bytes.constData() + at, size_t(bytes.size() - at));
+        const ssize_t wrote = ::write(fd, bytes.data() + at, size_t(bytes.size() - at));
         if (wrote < 0 && errno != EINTR)
             return errno;
         at += std::max<ssize_t>(wrote, 0);
@@ -44,27 +32,21 @@ int setModified(int fd, const QDateTime &modified)
     return ::futimens(fd, times) == 0 ? 0 : errno;
 }
 
+// Whether a failed rename or link says that the file system cannot do it at all.
+bool refusedByFileSystem(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
+}
+
 } // namespace
 
-int saveNative(const QByteArray &native, const QByteArray &bytes, const QDateTime &modified)
+int fillFile(int fd, QByteArrayView bytes, const QDateTime &modified)
 {
-    QByteArray temporary = native.first(native.lastIndexOf('/') + 1) + ".quillet-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = ::fchmod(fd, permissionsFor(native)) == 0 ? 0 : errno;
-    if (error == 0)
-        error = writeAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
+    int error = writeAll(fd, bytes);
     if (error == 0)
         error = setModified(fd, modified);
     if (::close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(temporary.constData(), native.constData()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(temporary.constData());
     return error;
 }
 
@@ -84,4 +66,26 @@ int makeFoldersNative(const QByteArray &native)
         if (end < 0)
             return 0;
     }
+}
+
+int commitNoReplace(int folder, const char *temporary, const char *name, NameCommit &commit)
+{
+    if (commit == NameCommit::Rename) {
+        if (::renameat2(folder, temporary, folder, name, RENAME_NOREPLACE) == 0)
+            return 0;
+        if (!refusedByFileSystem(errno))
+            return errno;
+        commit = NameCommit::Link;
+    }
+    if (commit == NameCommit::Link) {
+        if (::linkat(folder, temporary, folder, name, 0) == 0) {
+            ::unlinkat(folder, temporary, 0);
+            return 0;
+        }
+        // A file system without hard links says EPERM (vfat).
+        if (!refusedByFileSystem(errno) && errno != EPERM)
+            return errno;
+        commit = NameCommit::Create;
+    }
+    return ENOTSUP;
 }

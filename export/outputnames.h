@@ -4,24 +4,29 @@
 #include <QSet>
 #include <QString>
 
+// A name given out for a note's file, below the output folder.
+struct OutputName
+{
+    QString path;
+    bool shortened = false; // its stem cut so that the name fits the system's limit
+};
+
 // The names of the files that one run writes into an output folder, one for each note: the
 // note file's path below the folder it was found in (see ExportInput::mirroredPath), its
 // extension replaced ("sub/memo12.vnt" gives "sub/memo12.md"), "-2", "-3"... after the name
 // for the second and later notes of a file ("sub/memo12-2.md"). A name already given out in the
-// run gets " (2)", " (3)"... before its extension, so that no note overwrites another.
+// run gets " (2)", " (3)"... before its extension, so that no note overwrites another. A name
+// longer than a file name can be (255 octets) loses characters at the end of its stem, before
+// those endings.
 class OutputNames
 {
 public:
-    OutputNames(QString folder, QString extension)
-        : m_folder(std::move(folder)), m_extension(std::move(extension))
-    {
-    }
+    explicit OutputNames(QString extension) : m_extension(std::move(extension)) {}
 
-    // The path to write the note at `index` (from 1) of the note file at `mirroredPath` to.
-    QString take(const QString &mirroredPath, int index);
+    // The name to write the note at `index` (from 1) of the note file at `mirroredPath` to.
+    OutputName take(const QString &mirroredPath, int index);
 
 private:
-    QString m_folder;
     QString m_extension;
-    QSet<QString> m_taken; // below the folder
+    QSet<QString> m_taken;
 };

@@ -5,10 +5,10 @@
 #include "lenientreader.h"
 #include "noteexport.h"
 #include "orderedwork.h"
+#include "outputfolder.h"
 #include "outputnames.h"
 #include "progressline.h"
 #include "qvfilename.h"
-#include "savedfile.h"
 #include "textfilereader.h"
 
 #include <QElapsedTimer>
@@ -102,7 +102,7 @@ class Run
 public:
     Run(const RunOptions &options, StandardOutput &output)
         : m_options(options), m_writer(options.settings), m_output(output),
-          m_names(options.outputDir, exportFileExtension(options.settings.format))
+          m_names(exportFileExtension(options.settings.format))
     {
     }
 
@@ -112,6 +112,18 @@ public:
         for (const QString &problem : inputs.problems)
             writeError(problem);
         bool allAccepted = inputs.problems.isEmpty();
+        InputFiles inputFiles(inputs.notes);
+        OutputFolder folder(m_options.outputDir,
+                            {m_options.force, m_options.commit, [&](const struct stat &info) {
+                                 return inputFiles.contains(info);
+                             }});
+        if (!toStandardOutput()) {
+            if (const QString failure = folder.open(); !failure.isEmpty()) {
+                writeError(failure);
+                return SomeRejected;
+            }
+        }
+        m_folder = &folder;
 
         ProgressLine progress(inputs.notes.size(), toStandardOutput());
         OrderedWork<FileOutput> work(
@@ -133,8 +145,12 @@ public:
             flushNow(sinceFlush, work.ready());
         }
         progress.clear();
-        if (toStandardOutput())
+        if (toStandardOutput()) {
             m_output.write(m_writer.closing(m_written));
+        } else if (const QString failure = folder.sync(); !failure.isEmpty()) {
+            writeError(failure);
+            allAccepted = false;
+        }
         if (!m_output.close())
             return OutputFailed;
         return allAccepted ? AllAccepted : SomeRejected;
@@ -277,18 +293,22 @@ private:
 
     bool save(const ExportInput &input, const NoteOutput &note)
     {
-        const QString path = m_names.take(input.mirroredPath(), note.index);
-        const QString failure = saveFile(path, note.bytes, note.modified, m_options.force);
-        if (failure.isEmpty())
-            return true;
-        writeError(failure);
-        return false;
+        const OutputName name = m_names.take(input.mirroredPath(), note.index);
+        const QString failure = m_folder->save(name.path, note.bytes, note.modified);
+        if (!failure.isEmpty()) {
+            writeError(failure);
+            return false;
+        }
+        if (name.shortened)
+            writeError(QStringLiteral("Имя сокращено: %1").arg(m_folder->pathOf(name.path)));
+        return true;
     }
 
     const RunOptions &m_options;
     const ExportWriter m_writer;
     StandardOutput &m_output;
     OutputNames m_names;
+    OutputFolder *m_folder = nullptr; // for files of their own
     qsizetype m_written = 0;
 };
 

@@ -3,6 +3,7 @@
 
 #include "exportwriter.h"
 #include "formatstamp.h"
+#include "nativesave.h"
 #include "standardoutput.h"
 
 #include <QString>
@@ -16,6 +17,8 @@ struct RunOptions
     bool recursive = false;
     QString outputDir; // empty: everything goes to standard output
     bool force = false;
+    // How a new file takes its name: tests force each way that file systems leave.
+    NameCommit commit = NameCommit::Rename;
 };
 
 enum ExitStatus { AllAccepted = 0, SomeRejected = 1, UsageError = 2, OutputFailed = 1 };

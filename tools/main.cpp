@@ -23,6 +23,16 @@ QStringList nativeArguments(int argc, char *argv[])
     return arguments;
 }
 
+// For tests, QUILLET_COMMIT=link or create: the way a new file takes its name in an output folder
+// where a file system refuses those before it.
+NameCommit commitFromEnvironment()
+{
+    const QByteArray way = qgetenv("QUILLET_COMMIT");
+    return way == "link"     ? NameCommit::Link
+           : way == "create" ? NameCommit::Create
+                             : NameCommit::Rename;
+}
+
 int usageError(const QString &message)
 {
     writeError(message);
@@ -100,6 +110,7 @@ int main(int argc, char *argv[])
         return usageError(QStringLiteral("--format %1 writes one stream: it takes no --output-dir.")
                               .arg(formatName));
     options.force = parser.isSet(forceOption);
+    options.commit = commitFromEnvironment();
     if (options.force && options.outputDir.isEmpty())
         return usageError(QStringLiteral("--force goes with --output-dir."));
     const QStringList files = parser.positionalArguments();

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -22,13 +23,14 @@ ModalAnswerer::Answer saveAs(const QString &name, int filter = -1)
     return [name, filter](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog != nullptr);
-        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+        // The type first: picking one puts its suffix on the name typed.
         if (filter >= 0) {
             auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
             types->setCurrentIndex(filter);
             emit types->activated(filter); // what a pick in the list sends
             emit types->textActivated(types->itemText(filter));
         }
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
         // Clicked once this answer has returned: a box that the click opens is answered next.
         QMetaObject::invokeMethod(dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))
                                       ->button(QDialogButtonBox::Save),
@@ -57,6 +59,8 @@ private slots:
     void savesTheShownNote_data();
     void savesTheShownNote();
     void asksBeforeReplacing();
+    void refusesNoteFiles_data();
+    void refusesNoteFiles();
     void nothingToSaveWithoutANote();
     void secondNoteOfAFile_data();
     void secondNoteOfAFile();
@@ -125,6 +129,56 @@ void TestExport::asksBeforeReplacing()
     answerer.queue(ModalAnswerer::click(QMessageBox::Yes));
     window->mnuFile[4]->trigger();
     QVERIFY(readAll(target).contains("Привет"));
+}
+
+void TestExport::refusesNoteFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // null: nothing there
+
+    QTest::newRow("the note on show") << "memo.vnt" << sampleNote();
+    QTest::newRow("a note by its name, not there yet") << "new.Vnt" << QByteArray();
+    QTest::newRow("a note by its first line")
+        << "notes.txt" << QByteArray("\r\n \t\n  begin:VNote \r\nVERSION:1.1\r\nEND:VNOTE\r\n");
+}
+
+// Refused with a box, then asked again as it was left: nothing is written.
+void TestExport::refusesNoteFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("memo.vnt", sampleNote()));
+    const QString target = m_fixture.file(name);
+    if (!content.isNull())
+        m_fixture.writeFile(name, content);
+    QString folder;
+    QString typed;
+    QString type;
+    ModalAnswerer answerer;
+    answerer.queue(saveAs(target, 1));
+    if (!content.isNull())
+        answerer.queue(ModalAnswerer::click(QMessageBox::Yes)); // the dialog's own question
+    answerer.queue(ModalAnswerer::click(QMessageBox::Ok));
+    answerer.queue([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog != nullptr);
+        folder = dialog->directory().absolutePath();
+        typed = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+        type = dialog->selectedNameFilter();
+        dialog->reject();
+    });
+    window->mnuFile[4]->trigger();
+
+    QCOMPARE(answerer.seen.size(), content.isNull() ? 3 : 4);
+    QCOMPARE(answerer.seen[answerer.seen.size() - 2].text,
+             QStringLiteral("Нельзя сохранить поверх файла заметки: ") + target);
+    QCOMPARE(folder, QFileInfo(target).absolutePath());
+    QCOMPARE(typed, name);
+    QCOMPARE(type, QStringLiteral("Markdown (*.md)"));
+    QCOMPARE(QFile::exists(target), !content.isNull());
+    if (!content.isNull())
+        QCOMPARE(readAll(target), content);
 }
 
 void TestExport::nothingToSaveWithoutANote()

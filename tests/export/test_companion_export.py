@@ -10,6 +10,7 @@ import pty
 import re
 import resource
 import select
+import shutil
 import signal
 import subprocess
 import sys
@@ -49,21 +50,29 @@ def write(path, data, mtime=None):
     return path
 
 
-def run(*args, cwd=None, preexec=None, stdout=subprocess.PIPE):
+def run(*args, cwd=None, preexec=None, stdout=subprocess.PIPE, env=None):
     return subprocess.run([EXPORT, *args], capture_output=stdout is subprocess.PIPE,
                           stdout=None if stdout is subprocess.PIPE else stdout,
                           stderr=None if stdout is subprocess.PIPE else subprocess.PIPE,
-                          env=ENV, cwd=cwd, preexec_fn=preexec, timeout=120)
+                          env=dict(ENV, **(env or {})), cwd=cwd, preexec_fn=preexec, timeout=120)
+
+
+# The ways a file can take its name without replacing one, each forced in turn: the rename that
+# refuses to replace, a hard link, and a name created only if it is free (vfat, exFAT).
+COMMITS = ("rename", "link", "create")
 
 
 def state(folder):
-    """Every file under `folder`: its bytes and modification time."""
+    """Every file under `folder`: its bytes and modification time; a link: where it points."""
     files = {}
-    for root, _, names in os.walk(folder):
-        for name in names:
+    for root, folders, names in os.walk(folder):
+        for name in folders + names:
             path = os.path.join(root, name)
-            with open(path, "rb") as f:
-                files[os.path.relpath(path, folder)] = (f.read(), os.stat(path).st_mtime_ns)
+            if os.path.islink(path):
+                files[os.path.relpath(path, folder)] = ("link", os.readlink(path))
+            elif name in names:
+                with open(path, "rb") as f:
+                    files[os.path.relpath(path, folder)] = (f.read(), os.stat(path).st_mtime_ns)
     return files
 
 
@@ -443,6 +452,131 @@ class CompanionExport(unittest.TestCase):
                 result = run("--format", fmt, "in", cwd=self.dir, stdout=full)
                 self.assertEqual(1, result.returncode)
                 self.assertIn(b"Cannot write the output", result.stderr)
+
+    def test_output_dir_writes_only_where_asked(self):
+        ours = note("ours")
+        mine = b"mine"
+        lines = "\r\n\t \r\n begin:VNOTE \r\nVERSION:1.1\r\nEND:VNOTE\r\n".encode()
+        # Each row: what is there first (a path and its bytes, a link's target, or None for a
+        # folder), the arguments, the status, the line on standard error, and the files that
+        # the run may write (each then holds the note), all else left as it was.
+        rows = {
+            "an input, forced": ({"self/memo.md": ours}, ["--force", "--output-dir", "self",
+                                                          "self/memo.md"],
+                                 1, "Файл не записан, это исходный файл: self/memo.md", []),
+            "a hard link to an input, forced": (
+                {"in/memo.vnt": ours, "out/memo.md": "=in/memo.vnt"},
+                ["--force", "--output-dir", "out", "in"],
+                1, "Файл не записан, это исходный файл: out/memo.md", []),
+            "a note file, forced": ({"in/memo.vnt": ours, "out/memo.md": lines},
+                                    ["--force", "--output-dir", "out", "in"],
+                                    1, "Файл не записан, это исходный файл: out/memo.md", []),
+            "a link to a folder outside": (
+                {"in/sub/deep.vnt": ours, "elsewhere": None, "out/sub": "->../elsewhere"},
+                ["-r", "--output-dir", "out", "in"],
+                1, "Файл не записан, в пути символическая ссылка: out/sub/deep.md", []),
+            "a link at the name, forced": (
+                {"in/memo.vnt": ours, "x/target.md": mine, "out/memo.md": "->../x/target.md"},
+                ["--force", "--output-dir", "out", "in"], 0, None, ["out/memo.md"]),
+            "a dangling link at the name": (
+                {"in/memo.vnt": ours, "x": None, "out/memo.md": "->../x/absent.md"},
+                ["--output-dir", "out", "in"],
+                1, "Файл уже есть, не перезаписан: out/memo.md", []),
+            "a file at the name": ({"in/memo.vnt": ours, "out/memo.md": mine},
+                                   ["--output-dir", "out", "in"],
+                                   1, "Файл уже есть, не перезаписан: out/memo.md", []),
+            "the folder a link": ({"in/memo.vnt": ours, "real": None, "vault": "->real"},
+                                  ["--output-dir", "vault", "in"], 0, None, ["real/memo.md"]),
+            "the folder a file": ({"in/memo.vnt": ours, "file.md": mine},
+                                  ["--output-dir", "file.md", "in"], 1, "Не папка: file.md", []),
+            "a folder argument ending in /": ({"in/memo.vnt": ours},
+                                              ["--output-dir", "out", "in/"], 0, None,
+                                              ["out/memo.md"]),
+        }
+        for commit in COMMITS:
+            for row, (there, args, status, message, written) in rows.items():
+                with self.subTest(commit=commit, row=row):
+                    folder = tempfile.mkdtemp(dir=self.dir)
+                    for name, what in there.items():
+                        path = os.path.join(folder, name)
+                        os.makedirs(os.path.dirname(path), exist_ok=True)
+                        if what is None:
+                            os.mkdir(path)
+                        elif isinstance(what, bytes):
+                            write(path, what)
+                        elif what.startswith("->"):
+                            os.symlink(what[2:], path)
+                        else:
+                            os.link(os.path.join(folder, what[1:]), path)
+                    before = state(folder)
+                    result = run("--format", "markdown", *args, cwd=folder,
+                                 env={"QUILLET_COMMIT": commit})
+                    self.assertEqual(status, result.returncode, result.stderr.decode())
+                    errors = result.stderr.decode().splitlines()
+                    self.assertEqual([message] if message else [], errors)
+                    after = state(folder)
+                    for name in written:
+                        self.assertIn(name, after)
+                        content = after.pop(name)[0]
+                        self.assertIsInstance(content, bytes, name + " is still a link")
+                        self.assertIn(b"title: ours\n", content)
+                        before.pop(name, None)
+                    self.assertEqual(before, after)
+
+    def test_output_dir_synced_once_at_the_end(self):
+        if not shutil.which("strace") or \
+                subprocess.run(["strace", "-o", os.devnull, "true"]).returncode != 0:
+            self.skipTest("no strace, or the system does not let it trace")
+        for i in range(3):
+            write(self.path("in", "n%d.vnt" % i), note("x"))
+        trace = self.path("trace")
+        result = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-e",
+                                 "trace=fsync,fdatasync,sync,syncfs,sync_file_range", EXPORT,
+                                 "--format", "markdown", "--output-dir", "out", "in"],
+                                cwd=self.dir, env=ENV, capture_output=True)
+        self.assertEqual(0, result.returncode, result.stderr)
+        with open(trace) as f:
+            calls = [re.search(r"(\w+)\(", line).group(1) for line in f if "(" in line]
+        # Not one sync a file, which costs more than the writing: one for them all.
+        self.assertEqual(["syncfs"], calls)
+        self.assertEqual(3, len(os.listdir(self.path("out"))))
+
+    def test_long_names_shortened(self):
+        stem = "a" + "ж" * 125  # 251 octets: a note file's name of 255
+        write(self.path("in", stem + ".vnt"), note("x"))
+        result = run("--format", "json", "--output-dir", "out", "in", cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr.decode())
+        shortened = stem[:-1] + ".json"  # 254 octets: a character left out, not half of one
+        self.assertEqual([shortened], os.listdir(self.path("out")))
+        self.assertEqual("Имя сокращено: out/%s\n" % shortened, result.stderr.decode())
+
+    def test_two_runs_at_once_never_replace(self):
+        count = 1500
+        for run_name in ("a", "b"):
+            for i in range(count):
+                write(self.path(run_name, "memo%04d.vnt" % i), note("from " + run_name))
+        refused = re.compile(r"^Файл уже есть, не перезаписан: out-\w+/(memo\d+\.md)$", re.M)
+        for commit in COMMITS:
+            with self.subTest(commit=commit):
+                out = "out-" + commit
+                runs = {name: subprocess.Popen(
+                    [EXPORT, "--format", "markdown", "--output-dir", out, name], cwd=self.dir,
+                    env=dict(ENV, QUILLET_COMMIT=commit), stdout=subprocess.DEVNULL,
+                    stderr=subprocess.PIPE) for name in ("a", "b")}
+                written = {}
+                for name, process in runs.items():
+                    errors = process.communicate(timeout=300)[1].decode()
+                    names = set(refused.findall(errors))
+                    self.assertEqual(1 if names else 0, process.returncode, errors[:400])
+                    written[name] = {"memo%04d.md" % i for i in range(count)} - names
+                # Every file is written by one run only, and holds that run's note.
+                self.assertEqual(set(), written["a"] & written["b"])
+                self.assertEqual(sorted(written["a"] | written["b"]),
+                                 sorted(os.listdir(self.path(out))))
+                for name, files in written.items():
+                    for file in files:
+                        with open(self.path(out, file), encoding="utf-8") as f:
+                            self.assertIn("title: from %s\n" % name, f.read())
 
     def test_usage(self):
         write(self.path("a.vnt"), note("x"))

@@ -2,6 +2,7 @@
 #include "exportwriter.h"
 #include "jsonstring.h"
 #include "markdowntext.h"
+#include "notefilecheck.h"
 #include "notetitle.h"
 #include "orderedwork.h"
 #include "outputnames.h"
@@ -9,13 +10,14 @@
 #include "yamlscalar.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include <mutex>
 
 // The parts of an export that the companion's runs cannot pin down: the order and bounds of the
-// work on several threads, and the names and titles given to notes.
+// work on several threads, the names and titles given to notes, and what counts as a note file.
 class TestExportParts : public QObject
 {
     Q_OBJECT
@@ -33,6 +35,8 @@ private slots:
     void markdownText();
     void loneSurrogates_data();
     void loneSurrogates();
+    void noteFile_data();
+    void noteFile();
 };
 
 void TestExportParts::orderedWork_data()
@@ -101,34 +105,73 @@ void TestExportParts::outputNames_data()
 {
     QTest::addColumn<QStringList>("notes"); // the mirrored path, '#' and the note's index
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("shortened"); // those of the names
 
     QTest::newRow("extension replaced")
         << QStringList{"memo12.vnt#1", "sub/deep/x.VNT#1", "noextension#1", ".vnt#1"}
-        << QStringList{"out/memo12.md", "out/sub/deep/x.md", "out/noextension.md", "out/.vnt.md"};
+        << QStringList{"out/memo12.md", "out/sub/deep/x.md", "out/noextension.md", "out/.vnt.md"}
+        << QStringList{};
     QTest::newRow("later notes of a file")
         << QStringList{"memo.vnt#1", "memo.vnt#2", "memo.vnt#10"}
-        << QStringList{"out/memo.md", "out/memo-2.md", "out/memo-10.md"};
+        << QStringList{"out/memo.md", "out/memo-2.md", "out/memo-10.md"} << QStringList{};
     QTest::newRow("a name taken in the run")
         << QStringList{"memo.vnt#1", "memo.vnt#1", "memo.txt#1", "memo (2).vnt#1", "sub/memo.vnt#1"}
         << QStringList{"out/memo.md", "out/memo (2).md", "out/memo (3).md", "out/memo (2) (2).md",
-                       "out/sub/memo.md"};
+                       "out/sub/memo.md"}
+        << QStringList{};
     QTest::newRow("a second note's name taken by a file")
         << QStringList{"memo-2.vnt#1", "memo.vnt#2"}
-        << QStringList{"out/memo-2.md", "out/memo-2 (2).md"};
+        << QStringList{"out/memo-2.md", "out/memo-2 (2).md"} << QStringList{};
+
+    // A file name holds 255 octets: the stem is cut between characters, its endings kept.
+    const QString two = QStringLiteral("a") + QString(125, u'ж'); // 251 octets
+    const QString four = QStringLiteral("abc") + QString(QStringLiteral("\U0001F600")).repeated(63);
+    QTest::newRow("cut between two-octet characters")
+        << QStringList{two + QStringLiteral("ж.vnt#1")}
+        << QStringList{"out/" + two + QStringLiteral(".md")}
+        << QStringList{"out/" + two + QStringLiteral(".md")};
+    QTest::newRow("a copy's number kept")
+        << QStringList{two + QStringLiteral(".vnt#1"), two + QStringLiteral(".vnt#1")}
+        << QStringList{"out/" + two + QStringLiteral(".md"),
+                       "out/" + two.first(124) + QStringLiteral(" (2).md")}
+        << QStringList{"out/" + two.first(124) + QStringLiteral(" (2).md")};
+    QTest::newRow("a later note's number kept")
+        << QStringList{two + QStringLiteral(".vnt#2")}
+        << QStringList{"out/" + two.first(125) + QStringLiteral("-2.md")}
+        << QStringList{"out/" + two.first(125) + QStringLiteral("-2.md")};
+    QTest::newRow("a four-octet character left whole")
+        << QStringList{four + QStringLiteral(".vnt#1")}
+        << QStringList{"out/" + four.chopped(2) + QStringLiteral(".md")}
+        << QStringList{"out/" + four.chopped(2) + QStringLiteral(".md")};
+    QTest::newRow("an octet that is not UTF-8 counts one")
+        << QStringList{QString(253, QChar(0xDCE9)) + QStringLiteral(".vnt#1")}
+        << QStringList{"out/" + QString(252, QChar(0xDCE9)) + QStringLiteral(".md")}
+        << QStringList{"out/" + QString(252, QChar(0xDCE9)) + QStringLiteral(".md")};
+    QTest::newRow("only the file's own name counts")
+        << QStringList{QString(250, u'f') + u'/' + QString(251, u'a') + QStringLiteral(".vnt#1")}
+        << QStringList{"out/" + QString(250, u'f') + u'/' + QString(251, u'a') +
+                       QStringLiteral(".md")}
+        << QStringList{};
 }
 
 void TestExportParts::outputNames()
 {
     QFETCH(QStringList, notes);
     QFETCH(QStringList, names);
+    QFETCH(QStringList, shortened);
 
-    OutputNames taken(QStringLiteral("out"), QStringLiteral(".md"));
+    OutputNames taken(QStringLiteral(".md"));
     QStringList given;
+    QStringList cut;
     for (const QString &note : notes) {
         const qsizetype hash = note.lastIndexOf(u'#');
-        given.append(taken.take(note.first(hash), note.sliced(hash + 1).toInt()));
+        const OutputName name = taken.take(note.first(hash), note.sliced(hash + 1).toInt());
+        given.append(QStringLiteral("out/") + name.path);
+        if (name.shortened)
+            cut.append(given.last());
     }
     QCOMPARE(given, names);
+    QCOMPARE(cut, shortened);
 }
 
 void TestExportParts::noteTitle_data()
@@ -289,6 +332,56 @@ void TestExportParts::loneSurrogates()
         out = writer.entry(note);
     }
     QVERIFY2(out.count(shown) == count, out.constData());
+}
+
+void TestExportParts::noteFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("note");
+
+    const QByteArray marker("BEGIN:VNOTE\r\nVERSION:1.1\r\nEND:VNOTE\r\n");
+    const auto utf16 = [](QStringView text, bool bigEndian) {
+        QByteArray bytes;
+        for (const QChar unit : text) {
+            const char high = char(unit.unicode() >> 8);
+            const char low = char(unit.unicode() & 0xFF);
+            bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+        }
+        return bytes;
+    };
+    QTest::newRow("the marker first") << "a.txt" << marker << true;
+    QTest::newRow("any case, blanks and blank lines around")
+        << "a.txt" << QByteArray("\r\n \t\n\r  bEgIn:vNoTe \t\r\nx") << true;
+    QTest::newRow("after a UTF-8 mark") << "a.txt"
+                                        << "\xEF\xBB\xBF" + marker << true;
+    QTest::newRow("UTF-16, little-endian")
+        << "a.txt" << utf16(u"\uFEFF\r\nBEGIN:VNOTE\r\n", false) << true;
+    QTest::newRow("UTF-16, big-endian") << "a.txt" << utf16(u"\uFEFFBEGIN:VNOTE", true) << true;
+    QTest::newRow("blank lines past one read")
+        << "a.txt" << QByteArray(10000, '\n') + marker << true;
+    QTest::newRow("the marker alone") << "a.txt" << QByteArray("BEGIN:VNOTE") << true;
+    QTest::newRow("named .vnt in any case") << "memo.VnT" << QByteArray("text") << true;
+    QTest::newRow("empty") << "a.txt" << QByteArray() << false;
+    QTest::newRow("text before it") << "a.txt"
+                                    << "x\n" + marker << false;
+    QTest::newRow("a longer word") << "a.txt" << QByteArray("BEGIN:VNOTES\n") << false;
+    QTest::newRow("cut short") << "a.txt" << QByteArray("BEGIN:VNOT") << false;
+    QTest::newRow("not a colon") << "a.txt" << QByteArray("BEGIN\x1AVNOTE\n") << false;
+    QTest::newRow("UTF-16 without its mark") << "a.txt" << utf16(u"BEGIN:VNOTE\n", false) << false;
+}
+
+void TestExportParts::noteFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, note);
+
+    const QTemporaryDir dir;
+    QFile file(dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    QCOMPARE(isNoteFile(file.fileName()), note);
 }
 
 QTEST_APPLESS_MAIN(TestExportParts)
