@@ -3,6 +3,7 @@
 
 #include "exportinputs.h"
 #include "noteexport.h"
+#include "notetitle.h"
 #include "orderedwork.h"
 #include "outputnames.h"
 #include "progressline.h"
@@ -14,6 +15,7 @@
 #include <QThread>
 
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -30,6 +32,7 @@ struct NoteOutput
     QByteArray bytes;
     int index = 1;
     QDateTime modified; // for a file of its own: the time to give it
+    QString title;      // for a document that names its only note
 };
 
 // One note file's part of the output.
@@ -67,7 +70,7 @@ class Run
 public:
     Run(const RunOptions &options, StandardOutput &output)
         : m_options(options), m_writer(options.settings), m_output(output),
-          m_names(options.outputDir, exportFileExtension(options.settings.format))
+          m_names(options.outputDir, m_writer.format().extension())
     {
     }
 
@@ -90,8 +93,6 @@ public:
             // This thread makes notes too: one thread fewer than there are cores.
             QThread::idealThreadCount() - 1, MaxAhead, MaxBytesAhead);
 
-        if (toStandardOutput())
-            m_output.write(m_writer.opening());
         qsizetype done = 0;
         QElapsedTimer sinceFlush;
         sinceFlush.start();
@@ -113,8 +114,8 @@ public:
             }
         }
         progress.clear();
-        if (toStandardOutput())
-            m_output.write(m_writer.closing(m_written));
+        if (toStandardOutput() && !finish())
+            allAccepted = false;
         if (!m_output.close())
             return OutputFailed;
         return allAccepted ? AllAccepted : SomeRejected;
@@ -147,9 +148,7 @@ private:
         const QString &path = input.path;
         const TextFileReader &reader =
             input.listedFile ? TextFileReader::sharedForListedFiles() : TextFileReader::shared();
-        // JSON is written as UTF-8: a body may stay in its octets.
-        const bool octets = m_options.settings.format == ExportFormat::Json ||
-                            m_options.settings.format == ExportFormat::Jsonl;
+        const bool octets = m_writer.format().takesOctets();
         QList<ExportedNote> notes =
             m_options.settings.lenient
                 ? exportNotesLenient(path, m_options.display, reader)
@@ -159,8 +158,11 @@ private:
         for (ExportedNote &note : notes) {
             NoteOutput output;
             output.index = note.index;
+            note.folder = input.folder();
             if (toStandardOutput()) {
                 output.bytes = m_writer.entry(note);
+                if (m_writer.format().needsNote() && note.accepted)
+                    output.title = noteTitle(note);
             } else if (note.accepted) {
                 output.bytes = m_writer.document(note);
                 output.modified = noteMoment(note);
@@ -176,13 +178,57 @@ private:
         return file;
     }
 
-    bool print(const NoteOutput &note)
+    bool print(NoteOutput &note)
     {
         if (note.bytes.isEmpty())
             return true;
+        // The first note waits: the opening may name it, when it stays the only one.
+        if (m_writer.format().needsNote() && !m_opened && !m_held) {
+            m_held = std::move(note);
+            return true;
+        }
+        writeHeld({});
+        if (!m_opened)
+            open({});
+        writeEntry(note);
+        return true;
+    }
+
+    void open(const QString &soleTitle)
+    {
+        m_output.write(m_writer.opening(soleTitle));
+        m_opened = true;
+    }
+
+    void writeEntry(const NoteOutput &note)
+    {
         m_output.write(m_writer.separator(m_written));
         m_output.write(note.bytes);
         ++m_written;
+    }
+
+    void writeHeld(const QString &soleTitle)
+    {
+        if (!m_held)
+            return;
+        open(soleTitle);
+        writeEntry(*m_held);
+        m_held.reset();
+    }
+
+    // What is left to write at the end: the note held back, then the closing. Without an
+    // accepted note, a document that needs one is not written at all: returns false.
+    bool finish()
+    {
+        if (m_held)
+            writeHeld(m_held->title);
+        if (!m_opened && m_writer.format().needsNote()) {
+            writeError(noNotesToExportMessage());
+            return false;
+        }
+        if (!m_opened)
+            open({});
+        m_output.write(m_writer.closing(m_written));
         return true;
     }
 
@@ -201,6 +247,8 @@ private:
     StandardOutput &m_output;
     OutputNames m_names;
     qsizetype m_written = 0;
+    bool m_opened = false;            // whether the opening has been written
+    std::optional<NoteOutput> m_held; // the first note, while it may be the only one
 };
 
 } // namespace

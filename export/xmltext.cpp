@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "xmltext.h"
+
+#include "wellformedtext.h"
+
+namespace {
+
+// Whether XML 1.0 can hold `c`, a unit of well-formed text (surrogates come in pairs).
+bool isXmlUnit(char16_t c)
+{
+    return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c <= 0xFFFD);
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+constexpr qsizetype BlanksPerTab = 4;
+
+} // namespace
+
+QString xmlSafeText(QStringView text)
+{
+    QString safe = wellFormedText(text.toString());
+    for (QChar &c : safe) {
+        if (!isXmlUnit(c.unicode()))
+            c = QChar::ReplacementCharacter;
+    }
+    return safe;
+}
+
+QString visibleBlanks(QStringView line)
+{
+    qsizetype end = line.size();
+    while (end > 0 && isBlank(line[end - 1]))
+        --end;
+    QString out;
+    out.reserve(line.size());
+    bool started = false;  // whether a character other than a blank has been written
+    bool lastKept = false; // whether the last character written was a blank kept as one
+    for (qsizetype at = 0; at < line.size(); ++at) {
+        const QChar c = line[at];
+        if (!isBlank(c)) {
+            out += c;
+            started = true;
+            lastKept = false;
+            continue;
+        }
+        for (qsizetype i = 0; i < (c == u'\t' ? BlanksPerTab : 1); ++i) {
+            const bool keptAsBlank = started && !lastKept && at < end;
+            out += keptAsBlank ? QChar(u' ') : QChar(QChar::Nbsp);
+            lastKept = keptAsBlank;
+        }
+    }
+    return out;
+}
