@@ -86,7 +86,7 @@ void TestExport::savesTheShownNote_data()
         << QStringList{"<html xmlns=", "<title>Привет</title>", "<h1>Привет</h1>"};
     QTest::newRow("ENEX by its suffix")
         << "all.enex" << -1 << "all.enex"
-        << QStringList{"<en-export export-date=\"", "<title>Привет</title>", "</en-export>\n"};
+        << QStringList{"<en-export export-date=\"2", "<title>Привет</title>", "</en-export>\n"};
 }
 
 void TestExport::savesTheShownNote()
