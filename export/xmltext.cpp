@@ -3,6 +3,8 @@
 
 #include "wellformedtext.h"
 
+#include <algorithm>
+
 namespace {
 
 // Whether XML 1.0 can hold `c`, a unit of well-formed text (surrogates come in pairs).
@@ -23,6 +25,9 @@ constexpr qsizetype BlanksPerTab = 4;
 QString xmlSafeText(QStringView text)
 {
     QString safe = wellFormedText(text.toString());
+    // Looked over before it is written to: most text has nothing to replace, and stays shared.
+    if (std::all_of(safe.cbegin(), safe.cend(), [](QChar c) { return isXmlUnit(c.unicode()); }))
+        return safe;
     for (QChar &c : safe) {
         if (!isXmlUnit(c.unicode()))
             c = QChar::ReplacementCharacter;
@@ -30,26 +35,38 @@ QString xmlSafeText(QStringView text)
     return safe;
 }
 
-QString visibleBlanks(QStringView line)
+QString visibleBlanks(const QString &line)
 {
     qsizetype end = line.size();
     while (end > 0 && isBlank(line[end - 1]))
         --end;
-    QString out;
-    out.reserve(line.size());
+    // Most lines have single blanks between words only: they stay as they are.
+    const auto shownAsItIs = [&] {
+        if (end < line.size() || (!line.isEmpty() && isBlank(line.front())))
+            return false;
+        for (qsizetype at = 0; at < end; ++at) {
+            if (line[at] == u'\t' || (line[at] == u' ' && at + 1 < end && line[at + 1] == u' '))
+                return false;
+        }
+        return true;
+    };
+    if (shownAsItIs())
+        return line;
+    QString out(line.size() + line.count(u'\t') * (BlanksPerTab - 1), Qt::Uninitialized);
+    QChar *to = out.data();
     bool started = false;  // whether a character other than a blank has been written
     bool lastKept = false; // whether the last character written was a blank kept as one
     for (qsizetype at = 0; at < line.size(); ++at) {
         const QChar c = line[at];
         if (!isBlank(c)) {
-            out += c;
+            *to++ = c;
             started = true;
             lastKept = false;
             continue;
         }
         for (qsizetype i = 0; i < (c == u'\t' ? BlanksPerTab : 1); ++i) {
             const bool keptAsBlank = started && !lastKept && at < end;
-            out += keptAsBlank ? QChar(u' ') : QChar(QChar::Nbsp);
+            *to++ = keptAsBlank ? QChar(u' ') : QChar(QChar::Nbsp);
             lastKept = keptAsBlank;
         }
     }

@@ -12,4 +12,4 @@ QString xmlSafeText(QStringView text);
 // and drops it at a line's ends, as Evernote writes them: a tab counts as four blanks, and a
 // blank becomes a no-break space where HTML would not show it as it is (at the line's start or
 // end, or after a blank kept as one), so that a run alternates no-break spaces and blanks.
-QString visibleBlanks(QStringView line);
+QString visibleBlanks(const QString &line);
