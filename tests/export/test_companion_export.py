@@ -447,7 +447,8 @@ class CompanionExport(unittest.TestCase):
 
     def test_output_dir_names_times_and_no_overwrite(self):
         write(self.path("a", "memo.vnt"), note("both stamps"))
-        write(self.path("b", "memo.vnt"), note("created only", modified=None))
+        write(self.path("b", "memo.vnt"), note("created only", created="20130403T001940Z",
+                                                modified=None))
         write(self.path("b", "sub", "x.vnt"), note("no stamps", created=None, modified=None),
               mtime=1234567890)
         before = state(self.dir)
