@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// File > Export...: the note on show saved as text, Markdown or JSON, written as the companion
-// writes them.
+// File > Export...: the note on show saved as text, Markdown, JSON, HTML or ENEX, written as
+// the companion writes them.
 
 #include "exportwriter.h"
 #include "frmmain.h"
@@ -10,6 +10,7 @@
 #include "qvtext.h"
 #include "savedfile.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -24,10 +25,12 @@ struct ExportChoice
     ExportFormat format;
 };
 
-constexpr std::array<ExportChoice, 3> Choices{{
+constexpr std::array<ExportChoice, 5> Choices{{
     {u"Текст (*.txt)", u"txt", ExportFormat::Text},
     {u"Markdown (*.md)", u"md", ExportFormat::Markdown},
     {u"JSON (*.json)", u"json", ExportFormat::Json},
+    {u"HTML (*.html)", u"html", ExportFormat::Html},
+    {u"ENEX (*.enex)", u"enex", ExportFormat::Enex},
 }};
 
 } // namespace
@@ -76,6 +79,9 @@ void frmMain::ExportShownNote()
     }
     ExportSettings settings;
     settings.format = Choices[size_t(chosen)].format;
+    settings.exportDate = QDateTime::currentDateTimeUtc();
+    settings.application = QStringLiteral("Quillet");
+    settings.version = QCoreApplication::applicationVersion();
     ExportedNote note;
     note.file = name;
     if (!m_notesOfFile.isEmpty()) { // read leniently: which of the file's notes this is

@@ -5,17 +5,14 @@
 #include "notetitle.h"
 #include "qvtext.h"
 #include "utctext.h"
-#include "wellformedtext.h"
+#include "xmltext.h"
 
 #include <QXmlStreamWriter>
 
 namespace {
 
-// Whether XML 1.0 can hold `c`, a unit of well-formed text (surrogates come in pairs).
-bool isXmlUnit(char16_t c)
-{
-    return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c <= 0xFFFD);
-}
+// The most characters a tag may hold.
+constexpr qsizetype MaxTagCharacters = 100;
 
 // The en-note document that a note's `content` holds.
 QString enNote(QStringView body)
@@ -32,40 +29,11 @@ QString enNote(QStringView body)
         if (line.isEmpty())
             xml.writeEmptyElement(QStringLiteral("br"));
         else
-            xml.writeCharacters(xmlSafeText(line));
+            xml.writeCharacters(visibleBlanks(xmlSafeText(line)));
         xml.writeEndElement();
     }
     xml.writeEndElement();
     return document;
-}
-
-} // namespace
-
-QString xmlSafeText(QStringView text)
-{
-    QString safe = wellFormedText(text.toString());
-    for (QChar &c : safe) {
-        if (!isXmlUnit(c.unicode()))
-            c = QChar::ReplacementCharacter;
-    }
-    return safe;
-}
-
-QByteArray enexOpening(const QDateTime &exportDate, const QString &application,
-                       const QString &version)
-{
-    QByteArray out;
-    QXmlStreamWriter xml(&out);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeDTD(QStringLiteral(
-        "<!DOCTYPE en-export SYSTEM \"http://xml.evernote.com/pub/evernote-export4.dtd\">"));
-    xml.writeStartElement(QStringLiteral("en-export"));
-    xml.writeAttribute(QStringLiteral("export-date"), compactUtcText(exportDate));
-    xml.writeAttribute(QStringLiteral("application"), xmlSafeText(application));
-    xml.writeAttribute(QStringLiteral("version"), xmlSafeText(version));
-    xml.writeCharacters(QStringLiteral("\n")); // ends the start tag: the notes follow
-    return out;
 }
 
 QByteArray enexNote(const ExportedNote &note)
@@ -83,8 +51,13 @@ QByteArray enexNote(const ExportedNote &note)
     xml.writeEndElement();
     if (view.createdUtc.isValid())
         xml.writeTextElement(QStringLiteral("created"), compactUtcText(view.createdUtc));
-    if (view.modifiedUtc.isValid())
-        xml.writeTextElement(QStringLiteral("updated"), compactUtcText(view.modifiedUtc));
+    // Without it, importers take the time of the import for the note's last change.
+    const QDateTime &updated = view.modifiedUtc.isValid() ? view.modifiedUtc : view.createdUtc;
+    if (updated.isValid())
+        xml.writeTextElement(QStringLiteral("updated"), compactUtcText(updated));
+    const QString tag = enexTag(note.folder);
+    if (!tag.isEmpty())
+        xml.writeTextElement(QStringLiteral("tag"), tag);
     xml.writeStartElement(QStringLiteral("note-attributes"));
     xml.writeTextElement(QStringLiteral("source"), xmlSafeText(qvGetFileName(note.file)));
     xml.writeEndElement();
@@ -96,7 +69,54 @@ QByteArray enexNote(const ExportedNote &note)
     return out;
 }
 
-QByteArray enexClosing()
+class EnexFormat : public NoteFormat
 {
-    return QByteArrayLiteral("</en-export>\n");
+public:
+    EnexFormat(QDateTime exportDate, QString application, QString version)
+        : m_exportDate(std::move(exportDate)), m_application(std::move(application)),
+          m_version(std::move(version))
+    {
+    }
+
+    QByteArray opening(const QString &) const override
+    {
+        QByteArray out;
+        QXmlStreamWriter xml(&out);
+        xml.setAutoFormatting(true);
+        xml.writeStartDocument();
+        xml.writeDTD(QStringLiteral(
+            "<!DOCTYPE en-export SYSTEM \"http://xml.evernote.com/pub/evernote-export4.dtd\">"));
+        xml.writeStartElement(QStringLiteral("en-export"));
+        xml.writeAttribute(QStringLiteral("export-date"), compactUtcText(m_exportDate));
+        xml.writeAttribute(QStringLiteral("application"), xmlSafeText(m_application));
+        xml.writeAttribute(QStringLiteral("version"), xmlSafeText(m_version));
+        xml.writeCharacters(QStringLiteral("\n")); // ends the start tag: the notes follow
+        return out;
+    }
+    QByteArray entry(const ExportedNote &note) const override
+    {
+        return note.accepted ? enexNote(note) : QByteArray();
+    }
+    QByteArray closing(qsizetype) const override { return QByteArrayLiteral("</en-export>\n"); }
+    bool needsNote() const override { return true; }
+
+private:
+    QDateTime m_exportDate;
+    QString m_application;
+    QString m_version;
+};
+
+} // namespace
+
+QString enexTag(const QString &folder)
+{
+    QString tag = folder;
+    tag.replace(u',', u' ');
+    return xmlSafeText(titleText(tag, MaxTagCharacters));
+}
+
+std::unique_ptr<NoteFormat> enexFormat(const QDateTime &exportDate, const QString &application,
+                                       const QString &version)
+{
+    return std::make_unique<EnexFormat>(exportDate, application, version);
 }

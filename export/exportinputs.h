@@ -24,6 +24,13 @@ struct ExportInput
 
     // That part: "sub/memo12.vnt" for notes/sub/memo12.vnt under the named folder notes.
     [[nodiscard]] QString mirroredPath() const { return path.sliced(mirroredFrom); }
+    // The folders of that part: "sub" for notes/sub/memo12.vnt; empty for a note in the named
+    // folder itself, or for a file named there.
+    [[nodiscard]] QString folder() const
+    {
+        const qsizetype slash = path.lastIndexOf(u'/');
+        return slash > mirroredFrom ? path.sliced(mirroredFrom, slash - mirroredFrom) : QString();
+    }
 };
 
 struct ExportInputs

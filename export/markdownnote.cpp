@@ -8,6 +8,27 @@
 #include "wellformedtext.h"
 #include "yamlscalar.h"
 
+namespace {
+
+class MarkdownFormat : public NoteFormat
+{
+public:
+    QByteArray entry(const ExportedNote &note) const override
+    {
+        return note.accepted ? markdownNote(note) : QByteArray();
+    }
+    // An empty line between documents keeps a body's last line from becoming a heading over
+    // the next document's "---".
+    QByteArray separator(qsizetype written) const override
+    {
+        return written == 0 ? QByteArray() : QByteArrayLiteral("\n");
+    }
+    QByteArray document(const ExportedNote &note) const override { return markdownNote(note); }
+    QString extension() const override { return QStringLiteral(".md"); }
+};
+
+} // namespace
+
 QByteArray markdownNote(const ExportedNote &note)
 {
     const NoteView &view = note.view;
@@ -23,4 +44,9 @@ QByteArray markdownNote(const ExportedNote &note)
     if (!text.isEmpty())
         out += u'\n' + text + u'\n';
     return out.toUtf8();
+}
+
+std::unique_ptr<NoteFormat> markdownFormat()
+{
+    return std::make_unique<MarkdownFormat>();
 }

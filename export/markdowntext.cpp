@@ -3,7 +3,10 @@
 
 #include "linesplitter.h"
 
+#include <QList>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -113,28 +116,55 @@ bool needsEscape(QStringView line, qsizetype at, qsizetype lastClose)
         return next.isLetter() || next == u'/' || next == u'!' || next == u'?';
     case u'&':
         return startsReference(line.sliced(at));
+    case u'=': // ==highlight==
+    case u'%': // %%a comment%%
+        return prev == c || next == c;
+    case u'#': // a #tag
+        return !prev.isLetterOrNumber() &&
+               (next.isLetterOrNumber() || next == u'_' || next == u'-' || next == u'/');
     default:
         return false;
     }
 }
 
+// Whether a line holds nothing but blanks: to CommonMark, a blank line that ends a paragraph.
+bool isBlankLine(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(), isBlank);
+}
+
+// How a blank or tab that starts a line is written: as no-break spaces, which show the
+// indentation and never start a code block.
+constexpr QStringView IndentSpace = u"\u00A0";
+constexpr QStringView IndentTab = u"\u00A0\u00A0\u00A0\u00A0";
+
 } // namespace
 
 QString markdownText(QStringView body)
 {
+    QList<QStringView> lines;
+    LineSplitter splitter(body);
+    for (QStringView line; splitter.next(line);)
+        lines.append(line);
     QString out;
     out.reserve(body.size() + body.size() / 16);
     // Whether a "[" has a "]" after it: the position of the body's last one.
     const qsizetype bodyLastClose = body.lastIndexOf(u']');
-    LineSplitter lines(body);
-    for (QStringView line; lines.next(line);) {
-        if (line.utf16() != body.utf16())
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView line = lines[i];
+        if (i > 0)
             out += u'\n';
+        if (isBlankLine(line)) {
+            out += line;
+            continue;
+        }
         const qsizetype marker = blockMarker(line);
         const bool delimiterRow = isDelimiterRow(line);
         const qsizetype lastClose = bodyLastClose - (line.utf16() - body.utf16());
         qsizetype plain = 0;
-        for (qsizetype at = 0; at < line.size(); ++at) {
+        for (; plain < line.size() && isBlank(line[plain]); ++plain)
+            out += line[plain] == u' ' ? IndentSpace : IndentTab;
+        for (qsizetype at = plain; at < line.size(); ++at) {
             if (at == marker || (delimiterRow && line[at] == u'|') ||
                 needsEscape(line, at, lastClose)) {
                 out += line.sliced(plain, at - plain);
@@ -143,6 +173,9 @@ QString markdownText(QStringView body)
             }
         }
         out += line.sliced(plain);
+        // A line break within a paragraph shows as one.
+        if (i + 1 < lines.size() && !isBlankLine(lines[i + 1]))
+            out += u'\\';
     }
     return out;
 }

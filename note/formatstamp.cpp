@@ -38,7 +38,44 @@ int number(QStringView value, qsizetype from, qsizetype length)
     return result;
 }
 
+constexpr QStringView ExtendedPattern = u"dddd-dd-ddTdd:dd:dd";
+
+bool isExtendedForm(QStringView stamp)
+{
+    if (stamp.size() != ExtendedPattern.size())
+        return false;
+    for (qsizetype i = 0; i < stamp.size(); ++i) {
+        const bool ok =
+            ExtendedPattern[i] == u'd' ? isDigit(stamp[i]) : stamp[i] == ExtendedPattern[i];
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+QString CompactStampForm(const QString &upper)
+{
+    QStringView stamp = upper;
+    if (stamp.endsWith(u'Z'))
+        stamp.chop(1);
+    if (isExtendedForm(stamp)) {
+        QString compact;
+        compact.reserve(StampLength);
+        for (const QChar c : stamp) {
+            if (c != u'-' && c != u':')
+                compact += c;
+        }
+        return compact;
+    }
+    return stamp.size() == upper.size() ? upper : stamp.toString();
+}
+
+QDateTime UtcStampMoment(const QString &upper)
+{
+    return StampMoment(CompactStampForm(upper));
+}
 
 QDateTime StampMoment(QStringView value)
 {

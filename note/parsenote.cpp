@@ -186,11 +186,11 @@ bool parseNoteText(View text, NoteView &view, const DateDisplay &display, Messag
             } else if (line.startsWith(CreatedPrefix)) {
                 line = qvCutLeft(line, CreatedPrefix.size());
                 view.txtDateCreated = FormatStamp(line, display);
-                view.createdUtc = StampMoment(line);
+                view.createdUtc = UtcStampMoment(line);
             } else if (line.startsWith(ModifiedPrefix)) {
                 line = qvCutLeft(line, ModifiedPrefix.size());
                 view.txtDateModified = FormatStamp(line, display);
-                view.modifiedUtc = StampMoment(line);
+                view.modifiedUtc = UtcStampMoment(line);
             }
         });
 

@@ -4,6 +4,7 @@
 #include "exportinputs.h"
 #include "lenientreader.h"
 #include "noteexport.h"
+#include "notetitle.h"
 #include "orderedwork.h"
 #include "outputfolder.h"
 #include "outputnames.h"
@@ -16,6 +17,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -37,6 +39,7 @@ struct NoteOutput
     QByteArray bytes;
     int index = 1;
     QDateTime modified; // for a file of its own: the time to give it
+    QString title;      // for a document that names its only note
 };
 
 // One note file's part of the output, or the first notes of a file that holds many.
@@ -102,7 +105,7 @@ class Run
 public:
     Run(const RunOptions &options, StandardOutput &output)
         : m_options(options), m_writer(options.settings), m_output(output),
-          m_names(exportFileExtension(options.settings.format))
+          m_names(m_writer.format().extension())
     {
     }
 
@@ -131,8 +134,6 @@ public:
             // This thread makes notes too: one thread fewer than there are cores.
             QThread::idealThreadCount() - 1, MaxAhead, MaxBytesAhead);
 
-        if (toStandardOutput())
-            m_output.write(m_writer.opening());
         qsizetype done = 0;
         QElapsedTimer sinceFlush;
         sinceFlush.start();
@@ -146,7 +147,8 @@ public:
         }
         progress.clear();
         if (toStandardOutput()) {
-            m_output.write(m_writer.closing(m_written));
+            if (!finish())
+                allAccepted = false;
         } else if (const QString failure = folder.sync(); !failure.isEmpty()) {
             writeError(failure);
             allAccepted = false;
@@ -205,7 +207,7 @@ private:
                 ExportedNote next;
                 more = notes.next(next);
                 if (more)
-                    take(note, next);
+                    take(input, note, next);
             } catch (const std::bad_alloc &) {
                 note = outOfMemory(input.path);
                 more = false;
@@ -237,11 +239,9 @@ private:
         FileOutput file;
         file.accepted = true;
         if (!m_options.settings.lenient) {
-            // JSON is written as UTF-8: a body may stay in its octets.
-            const bool octets = m_options.settings.format == ExportFormat::Json ||
-                                m_options.settings.format == ExportFormat::Jsonl;
-            ExportedNote note = exportNote(path, m_options.display, octets, reader);
-            take(file, note);
+            ExportedNote note =
+                exportNote(path, m_options.display, m_writer.format().takesOctets(), reader);
+            take(input, file, note);
             if (file.message.isEmpty())
                 file.message = otherLayoutHint(note, reader);
             return file;
@@ -249,7 +249,7 @@ private:
         auto notes = std::make_unique<LenientExport>(path, m_options.display, reader);
         qsizetype held = 0;
         for (ExportedNote note; notes->next(note);) {
-            held += take(file, note);
+            held += take(input, file, note);
             if (held >= MaxFileBytesInHand) {
                 file.rest = std::move(notes);
                 break;
@@ -259,12 +259,15 @@ private:
     }
 
     // Adds a note's part of the output to its file's; returns the weight it adds.
-    qsizetype take(FileOutput &file, ExportedNote &note) const
+    qsizetype take(const ExportInput &input, FileOutput &file, ExportedNote &note) const
     {
         NoteOutput output;
         output.index = note.index;
+        note.folder = input.folder();
         if (toStandardOutput()) {
             output.bytes = m_writer.entry(note);
+            if (m_writer.format().needsNote() && note.accepted)
+                output.title = noteTitle(note);
         } else if (note.accepted) {
             output.bytes = m_writer.document(note);
             output.modified = noteMoment(note);
@@ -281,13 +284,57 @@ private:
         return added;
     }
 
-    bool print(const NoteOutput &note)
+    bool print(NoteOutput &note)
     {
         if (note.bytes.isEmpty())
             return true;
+        // The first note waits: the opening may name it, when it stays the only one.
+        if (m_writer.format().needsNote() && !m_opened && !m_held) {
+            m_held = std::move(note);
+            return true;
+        }
+        writeHeld({});
+        if (!m_opened)
+            open({});
+        writeEntry(note);
+        return true;
+    }
+
+    void open(const QString &soleTitle)
+    {
+        m_output.write(m_writer.opening(soleTitle));
+        m_opened = true;
+    }
+
+    void writeEntry(const NoteOutput &note)
+    {
         m_output.write(m_writer.separator(m_written));
         m_output.write(note.bytes);
         ++m_written;
+    }
+
+    void writeHeld(const QString &soleTitle)
+    {
+        if (!m_held)
+            return;
+        open(soleTitle);
+        writeEntry(*m_held);
+        m_held.reset();
+    }
+
+    // What is left to write at the end: the note held back, then the closing. Without an
+    // accepted note, a document that needs one is not written at all: returns false.
+    bool finish()
+    {
+        if (m_held)
+            writeHeld(m_held->title);
+        if (!m_opened && m_writer.format().needsNote()) {
+            writeError(noNotesToExportMessage());
+            return false;
+        }
+        if (!m_opened)
+            open({});
+        m_output.write(m_writer.closing(m_written));
         return true;
     }
 
@@ -310,6 +357,8 @@ private:
     OutputNames m_names;
     OutputFolder *m_folder = nullptr; // for files of their own
     qsizetype m_written = 0;
+    bool m_opened = false;            // whether the opening has been written
+    std::optional<NoteOutput> m_held; // the first note, while it may be the only one
 };
 
 } // namespace

@@ -60,8 +60,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption formatOption(
         QStringLiteral("format"),
-        QStringLiteral("Output format: text, json, jsonl, markdown or enex."),
-        QStringLiteral("text|json|jsonl|markdown|enex"), QStringLiteral("text"));
+        QStringLiteral("Output format: text, json, jsonl, markdown, enex, html or csv."),
+        exportFormatNames(u"|"), QStringLiteral("text"));
     const QCommandLineOption shortDateOption(
         QStringLiteral("short-date"), QStringLiteral("Show stamps as time, then the short date."));
     const QCommandLineOption recursiveOption(
@@ -69,7 +69,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Read the notes in the subfolders of a folder too."));
     const QCommandLineOption outputDirOption(
         QStringLiteral("output-dir"),
-        QStringLiteral("Write each note to a file of its own in DIR (text, json or markdown)."),
+        QStringLiteral(
+            "Write each note to a file of its own in DIR (text, json, markdown or html)."),
         QStringLiteral("DIR"));
     const QCommandLineOption forceOption(
         QStringLiteral("force"),
@@ -99,9 +100,8 @@ int main(int argc, char *argv[])
     const QString formatName = parser.value(formatOption);
     const std::optional<ExportFormat> format = exportFormatNamed(formatName);
     if (!format)
-        return usageError(
-            QStringLiteral("Unknown format \"%1\": use text, json, jsonl, markdown or enex.")
-                .arg(formatName));
+        return usageError(QStringLiteral("Unknown format \"%1\": use %2.")
+                              .arg(formatName, exportFormatNames(u", ")));
     RunOptions options;
     options.outputDir = parser.value(outputDirOption);
     if (parser.isSet(outputDirOption) && options.outputDir.isEmpty())

@@ -9,7 +9,7 @@ _quillet_export()
 
     case $prev in
         --format)
-            COMPREPLY=($(compgen -W 'text json jsonl markdown enex' -- "$cur"))
+            COMPREPLY=($(compgen -W 'text json jsonl markdown enex html csv' -- "$cur"))
             return
             ;;
         --output-dir)

@@ -85,6 +85,12 @@ void TestExport::savesTheShownNote_data()
     QTest::newRow("JSON by its suffix")
         << "out.JSON" << -1 << "out.JSON"
         << QStringList{"{\n  \"file\": \"memo.vnt\",\n", "\"body\": \"Привет\""};
+    QTest::newRow("HTML by its type")
+        << "third" << 3 << "third.html"
+        << QStringList{"<html xmlns=", "<title>Привет</title>", "<h1>Привет</h1>"};
+    QTest::newRow("ENEX by its suffix")
+        << "all.enex" << -1 << "all.enex"
+        << QStringList{"<en-export export-date=\"2", "<title>Привет</title>", "</en-export>\n"};
 }
 
 void TestExport::savesTheShownNote()
@@ -101,7 +107,8 @@ void TestExport::savesTheShownNote()
     window->mnuFile[4]->trigger();
     QCOMPARE(answerer.seen.size(), 1);
     QCOMPARE(answerer.seen[0].nameFilters,
-             (QStringList{"Текст (*.txt)", "Markdown (*.md)", "JSON (*.json)"}));
+             (QStringList{"Текст (*.txt)", "Markdown (*.md)", "JSON (*.json)", "HTML (*.html)",
+                          "ENEX (*.enex)"}));
     const QString text = QString::fromUtf8(readAll(m_fixture.file(saved)));
     for (const QString &part : holds)
         QVERIFY2(text.contains(part), qPrintable(text));

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # quillet-export as a user runs it to carry notes out: folders in, JSON lines, Markdown with
-# front matter and ENEX out, files of their own with the notes' times, never overwriting.
+# front matter, ENEX, HTML and CSV out, files of their own with the notes' times, never
+# overwriting.
 #   test_companion_export.py QUILLET_EXPORT YAML_SCALARS
+import csv
 import html
+import io
 import json
 import os
 import pty
@@ -15,6 +18,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import unicodedata
 import unittest
 import xml.dom.minidom
 
@@ -24,6 +28,8 @@ EXPORT = os.path.abspath(sys.argv[1])
 YAML_SCALARS = os.path.abspath(sys.argv[2])  # the YAML scalar writer alone (yamlscalars.cpp)
 del sys.argv[1:3]
 ENV = dict(os.environ, TZ="Europe/Berlin", LC_ALL="ru_RU.UTF-8", LANG="ru_RU.UTF-8")
+# The ENEX document types, written from the published ones' rules.
+DTDS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "enex")
 
 
 def qp(text):
@@ -82,13 +88,50 @@ def front_matter(document):
     return yaml.safe_load(match.group(1)), match.group(2) or ""
 
 
-def rendered_text(markdown):
-    """The text a GitHub-flavoured Markdown renderer shows for `markdown`, a line per line."""
-    out = subprocess.run(["cmark-gfm", "--hardbreaks", "-e", "strikethrough", "-e", "table"],
+def rendered_lines(markdown):
+    """The lines a GitHub-flavoured Markdown renderer shows for `markdown` (its extensions on,
+    autolinks apart: a bare web address stays one), as note_lines gives them; None when it
+    renders anything but paragraphs, line breaks and text."""
+    out = subprocess.run(["cmark-gfm", "-e", "strikethrough", "-e", "table", "-e", "tasklist",
+                          "-e", "tagfilter", "-e", "footnotes"],
                          input=markdown.encode(), capture_output=True, check=True).stdout.decode()
-    out = re.sub(r"<br />\n", "\n", out)
-    out = re.sub(r"</p>\n<p>", "\n\n", out)
-    return html.unescape(re.sub(r"<[^>]+>", "", out)).strip("\n")
+    lines = []
+    for paragraph in re.sub(r"^<p>|</p>$", "", out.strip("\n")).split("</p>\n<p>"):
+        # A line end without a break is a soft break: a browser shows it as a blank.
+        lines += [line.replace("\n", " ") for line in paragraph.split("<br />\n")] + [""]
+    text = "\n".join(lines)
+    if "<" in text:
+        return None
+    text = re.sub(r"(?m)^\u00a0+", lambda lead: " " * len(lead.group()), html.unescape(text))
+    return note_lines(text)
+
+
+def note_lines(body):
+    """A note's lines as a renderer shows them: a leading tab as four blanks (as the writers
+    write it), trailing blanks dropped, a run of blank lines as one, none at the ends."""
+    lines = []
+    for line in re.split(r"\r\n|\r|\n", body):
+        lead = len(line) - len(line.lstrip(" \t"))
+        line = (line[:lead].replace("\t", "    ") + line[lead:]).rstrip(" \t")
+        if line or (lines and lines[-1]):
+            lines.append(line)
+    return lines[:-1] if lines and not lines[-1] else lines
+
+
+def assert_valid(document, dtd):
+    """Checks `document` against the document type `dtd` (a file in DTDS)."""
+    result = subprocess.run(["xmllint", "--noout", "--nonet", "--dtdvalid",
+                             os.path.join(DTDS, dtd), "-"], input=document, capture_output=True)
+    assert result.returncode == 0, result.stderr.decode()
+
+
+def is_title(text, most=255, more_blanks=""):
+    """Whether Evernote takes `text` for a title (or, with most=100 and ",", a tag): 1 to `most`
+    characters, no control character, line or paragraph separator, no blank at either end."""
+    category = [unicodedata.category(c) for c in text]
+    return (0 < len(text) <= most and not {"Cc", "Zl", "Zp"} & set(category)
+            and not category[0].startswith("Z") and not category[-1].startswith("Z")
+            and not set(more_blanks) & set(text))
 
 
 # Bodies that markup, XML or YAML could take for something else.
@@ -102,6 +145,19 @@ TRICKY = {
     "xml and controls": "Tom & Jerry <tag> ]]> end\x01\x08\x0b\x0c\x1b\x7f tab\there",
     "not XML characters": "a\ufffeb\uffffc",
     "empty lines": "first\n\nthird\n",
+}
+
+# Lines that a renderer could join, indent as code or take for the markup of Obsidian and Joplin.
+LINES = {
+    "a list of lines": "Купить:\nхлеб\nмолоко\n",
+    "indented after blank lines": "Title\n\n\n    code?\n\tTabbed\n  \t mixed\n\n\n\n\tlast",
+    "title indented by a tab": "\n \n\tTitle\n        deep",
+    "lines of blanks": "a\n   \n\t\nb",
+    "a backslash before a line end": "ends in \\\nnext\\",
+    "trailing blanks": "a  \nb\t\nc",
+    "lone CR and CR LF": "a\rb\r\nc\r\rd",
+    "extensions": "==mark== %%hidden%% #tag [[Link]] [^1] a == b 100%",
+    "a web address": "see https://example.com/a_b*c* and www.example.com",
 }
 
 # Texts that a YAML 1.1 reader could take for something other than themselves when plain: its
@@ -166,16 +222,22 @@ class CompanionExport(unittest.TestCase):
 
     def test_json_keys_and_utc_stamps(self):
         write(self.path("a.vnt"), note("x"))
-        write(self.path("b.vnt"), note("y", created="20130403T001940Z", modified=None))
-        objects = [json.loads(line) for line in
-                   run("--format", "jsonl", "a.vnt", "b.vnt", cwd=self.dir).stdout.splitlines()]
+        write(self.path("b.vnt"), note("y", created="20130403T001940Z", modified="2013-12-31t23:00:00"))
+        write(self.path("c.vnt"), note("z", created="2013-04-03T00:19:40+01", modified=None))
+        objects = [json.loads(line) for line in run("--format", "jsonl", "a.vnt", "b.vnt", "c.vnt",
+                                                    cwd=self.dir).stdout.splitlines()]
         self.assertEqual(["file", "accepted", "title", "version", "created", "modified", "body",
-                          "error", "created_utc", "modified_utc"], list(objects[0]))
-        self.assertEqual(("2013-04-03T00:19:40Z", "2013-12-31T23:00:00Z"),
-                         (objects[0]["created_utc"], objects[0]["modified_utc"]))
-        # A stamp that the window shows unchanged names no moment.
-        self.assertEqual((None, None), (objects[1]["created_utc"], objects[1]["modified_utc"]))
-        array = json.loads(run("--format", "json", "a.vnt", "b.vnt", cwd=self.dir).stdout)
+                          "error", "created_utc", "modified_utc", "note_title"], list(objects[0]))
+        self.assertEqual([("2013-04-03T00:19:40Z", "2013-12-31T23:00:00Z", "x"),
+                          ("2013-04-03T00:19:40Z", "2013-12-31T23:00:00Z", "y"), (None, None, "z")],
+                         [(o["created_utc"], o["modified_utc"], o["note_title"]) for o in objects])
+        # The window shows the forms other than the compact one as they are written.
+        self.assertEqual(("20130403T001940Z", "2013-12-31T23:00:00"),
+                         (objects[1]["created"], objects[1]["modified"]))
+        markdown = front_matter(run("--format", "markdown", "b.vnt", cwd=self.dir).stdout.decode())[0]
+        self.assertEqual(("2013-04-03T00:19:40+00:00", "2013-12-31T23:00:00+00:00"),
+                         (markdown["created"].isoformat(), markdown["updated"].isoformat()))
+        array = json.loads(run("--format", "json", "a.vnt", "b.vnt", "c.vnt", cwd=self.dir).stdout)
         self.assertEqual(objects, array)
 
     def test_lenient_notes_each_an_entry(self):
@@ -260,33 +322,29 @@ class CompanionExport(unittest.TestCase):
         titles = {"colon": "Купить: хлеб", "hash": "#tag and # more", "yes": "yes",
                   "number": "2024", "quote": "'single' \"double\"", "dash": "- item",
                   "long": "ж" * 300 + "\U0001F600", "blank first line": "  \n  padded  "}
-        bodies = dict(TRICKY, **{name: title + "\nrest" for name, title in titles.items()})
+        bodies = dict(TRICKY, **LINES, **{name: title + "\nrest" for name, title in titles.items()})
         for name, body in bodies.items():
             write(self.path("in", name + ".vnt"), note(body))
         write(self.path("in", "empty body.vnt"), note("", created=None, modified=None))
         out = self.path("md")
         result = run("--format", "markdown", "--output-dir", out, "in", cwd=self.dir)
         self.assertEqual(0, result.returncode, result.stderr)
+        note_titles = {os.path.basename(o["file"])[:-4]: o["note_title"] for o in map(
+            json.loads, run("--format", "jsonl", "in", cwd=self.dir).stdout.splitlines())}
+        self.assertEqual("ж" * 255, note_titles["long"])
         for name, body in dict(bodies, **{"empty body": ""}).items():
             with self.subTest(note=name):
                 with open(os.path.join(out, name + ".md"), encoding="utf-8") as f:
                     meta, text = front_matter(f.read())
-                lines = [l.strip() for l in re.split(r"\r\n|\r|\n", body) if l.strip()]
-                title = lines[0][:255] if lines else name
-                self.assertEqual(title, meta["title"])
+                self.assertEqual(note_titles[name], meta["title"])
+                self.assertTrue(is_title(meta["title"]), meta["title"])
                 self.assertEqual(name + ".vnt", meta["source"])
                 if name == "empty body":
                     self.assertEqual({"title", "source"}, set(meta))
                     continue
                 self.assertEqual("2013-04-03T00:19:40+00:00", meta["created"].isoformat())
                 self.assertEqual("2013-12-31T23:00:00+00:00", meta["updated"].isoformat())
-                shown = rendered_text(text)
-                expected = body.rstrip("\n").replace("\x00", "\ufffd")
-                if name == "table":
-                    self.assertNotIn("<table>", text)
-                # Paragraph breaks, and blanks around lines, are the renderer's to show.
-                tidy = lambda text: [l.strip(" ") for l in text.split("\n") if l.strip(" ")]
-                self.assertEqual(tidy(expected), tidy(shown))
+                self.assertEqual(note_lines(body), rendered_lines(text))
 
     def test_yaml_scalars_read_back_exactly(self):
         written = subprocess.run([YAML_SCALARS], input=json.dumps(YAML_SPECIALS).encode(),
@@ -319,45 +377,150 @@ class CompanionExport(unittest.TestCase):
         self.assertNotIn("<img", shown)
         self.assertNotIn("<script", shown)
 
-    def test_enex_well_formed_and_faithful(self):
-        files = []
-        for name, body in TRICKY.items():
-            files.append(write(self.path("in", name + ".vnt"), note(body)))
+    def test_enex_valid_and_faithful(self):
+        bodies = dict(TRICKY, **LINES, **{"long title": "ж" * 254 + " " + "x" * 10,
+                                         "controls in the title": "\x85a\u2028\x01b\ufeff\x7f"})
+        files = [write(self.path("in", name + ".vnt"), note(body)) for name, body in bodies.items()]
         files.append(write(self.path("in", "no stamps.vnt"), note("x", created="bad", modified=None)))
+        files.append(write(self.path("in", "created only.vnt"), note("x", modified=None)))
+        bodies.update({"no stamps": "x", "created only": "x"})
         result = run("--format", "enex", *files)
         self.assertEqual(0, result.returncode, result.stderr)
-        subprocess.run(["xmllint", "--noout", "-"], input=result.stdout, check=True)
+        assert_valid(result.stdout, "enex-export.dtd")
         export = xml.dom.minidom.parseString(result.stdout).documentElement
-        self.assertEqual("en-export", export.tagName)
         self.assertRegex(export.getAttribute("export-date"), r"^\d{8}T\d{6}Z$")
         self.assertEqual("Quillet", export.getAttribute("application"))
         notes = export.getElementsByTagName("note")
         self.assertEqual(len(files), len(notes))
         xml_safe = lambda text: re.sub("[\x00-\x08\x0b\x0c\x0e-\x1f\ufffe\uffff]", "\ufffd", text)
-        for element, (name, body) in zip(notes, list(TRICKY.items()) + [("no stamps", "x")]):
+        text = lambda element: "".join(n.data for n in element.childNodes)
+        for element, (name, body) in zip(notes, bodies.items()):
             with self.subTest(note=name):
                 content = element.getElementsByTagName("content")[0].firstChild.data
-                subprocess.run(["xmllint", "--noout", "-"], input=content.encode(), check=True)
+                assert_valid(content.encode(), "en-note.dtd")
                 en_note = xml.dom.minidom.parseString(content.encode()).documentElement
-                self.assertEqual("en-note", en_note.tagName)
-                lines = []
-                for div in en_note.getElementsByTagName("div"):
-                    if div.getElementsByTagName("br"):
-                        lines.append("")
-                    else:
-                        lines.append("".join(n.data for n in div.childNodes))
-                self.assertEqual(xml_safe(body).split("\n"), lines)
-                stamps = {tag: [e.firstChild.data for e in element.getElementsByTagName(tag)]
+                lines = ["" if div.getElementsByTagName("br") else text(div).replace("\xa0", " ")
+                         for div in en_note.getElementsByTagName("div")]
+                self.assertEqual(re.split(r"\r\n|\r|\n", xml_safe(body).replace("\t", "    ")),
+                                 lines)
+                title = text(element.getElementsByTagName("title")[0])
+                self.assertTrue(is_title(title), title)
+                stamps = {tag: [text(e) for e in element.getElementsByTagName(tag)]
                           for tag in ("created", "updated")}
-                expected = ({"created": [], "updated": []} if name == "no stamps" else
-                            {"created": ["20130403T001940Z"], "updated": ["20131231T230000Z"]})
-                self.assertEqual(expected, stamps)
+                created, modified = ["20130403T001940Z"], ["20131231T230000Z"]
+                expected = {"no stamps": ([], []), "created only": (created, created)}.get(
+                    name, (created, modified))
+                self.assertEqual(dict(zip(("created", "updated"), expected)), stamps)
                 source = element.getElementsByTagName("source")[0].firstChild.data
                 self.assertEqual(name + ".vnt", source)
+        titles = [text(n.getElementsByTagName("title")[0]) for n in notes]
+        self.assertIn("ж" * 254, titles)
+        self.assertIn("a  b", titles)
+
+    def test_enex_folder_tags(self):
+        long = "п" * 98 + " ,x" * 10
+        for folder in ["", "sub/deep", "a,b", " pad ", long]:
+            write(self.path("phone", folder, "memo.vnt"), note("x"))
+        write(self.path("alone.vnt"), note("x"))
+        rows = {"with -r": (["-r", "phone", "alone.vnt"],
+                            {"": [], "sub/deep": ["sub/deep"], "a,b": ["a b"], " pad ": ["pad"],
+                             long: ["п" * 98]}),
+                "without -r": (["phone", "alone.vnt"], {"": []})}
+        for row, (args, tags) in rows.items():
+            with self.subTest(row=row):
+                result = run("--format", "enex", *args, cwd=self.dir)
+                self.assertEqual(0, result.returncode, result.stderr)
+                assert_valid(result.stdout, "enex-export.dtd")
+                found = []
+                for element in xml.dom.minidom.parseString(result.stdout).getElementsByTagName("note"):
+                    found.append([t.firstChild.data for t in element.getElementsByTagName("tag")])
+                    self.assertTrue(all(is_title(t, 100, ",") for t in found[-1]), found[-1])
+                self.assertEqual(sorted(list(tags.values()) + [[]]), sorted(found))
+
+    def test_no_accepted_note_no_document(self):
+        write(self.path("rejected.vnt"), b"not a note")
+        write(self.path("empty", "notes.txt"), b"")
+        for fmt in ["enex", "html", "csv"]:
+            for row, args in {"rejected": ["rejected.vnt"], "no notes": ["empty"]}.items():
+                with self.subTest(format=fmt, row=row):
+                    result = run("--format", fmt, *args, cwd=self.dir)
+                    self.assertEqual((1, b""), (result.returncode, result.stdout))
+                    self.assertTrue(result.stderr.decode().endswith("Нет заметок для экспорта\n"),
+                                    result.stderr)
+
+    def test_html_to_read_and_print(self):
+        bodies = {"a": "Купить:\n  хлеб  и\tмолоко\n\n<script>alert(1)</script> & \x01",
+                  "b": "\n\n  Второй\n"}
+        for name, body in bodies.items():
+            write(self.path(name + ".vnt"), note(body))
+        write(self.path("rejected.vnt"), b"not a note")
+        windows = {o["file"]: (o["created"], o["modified"]) for o in map(json.loads, run(
+            "--format", "jsonl", "--short-date", "a.vnt", "b.vnt", cwd=self.dir).stdout.splitlines())}
+        rows = {"two notes and a rejected one": (["a.vnt", "rejected.vnt", "b.vnt"], 1, "Заметки"),
+                "one note": (["b.vnt"], 0, "Второй")}
+        for row, (args, status, head) in rows.items():
+            with self.subTest(row=row):
+                result = run("--format", "html", "--short-date", *args, cwd=self.dir)
+                self.assertEqual(status, result.returncode, result.stderr)
+                subprocess.run(["xmllint", "--noout", "--nonet", "-"], input=result.stdout, check=True)
+                document = xml.dom.minidom.parseString(result.stdout)
+                self.assertEqual("ru", document.documentElement.getAttribute("lang"))
+                text = lambda element: "".join(n.toxml() if n.nodeType == n.ELEMENT_NODE else n.data
+                                               for n in element.childNodes)
+                self.assertEqual(head, text(document.getElementsByTagName("title")[0]))
+                self.assertEqual([], document.getElementsByTagName("script"))
+                self.assertNotRegex(result.stdout.decode(), r"(src|href)=")
+                self.assertIn("@media print", result.stdout.decode())
+                articles = document.getElementsByTagName("article")
+                files = [a for a in args if a != "rejected.vnt"]
+                self.assertEqual(len(files), len(articles))
+                for article, file in zip(articles, files):
+                    about = text(article.getElementsByTagName("p")[0])
+                    self.assertEqual("Создан: %s<br/>Изменён: %s<br/>%s" % (*windows[file], file),
+                                     about)
+                    lines = [text(div).replace("\xa0", " ").replace("<br/>", "")
+                             for div in article.getElementsByTagName("div")[1:]]
+                    body = bodies[file[:-4]].replace("\t", "    ").replace("\x01", "\ufffd")
+                    self.assertEqual(body.split("\n"), lines)
+        out = self.path("out")
+        result = run("--format", "html", "--output-dir", out, "a.vnt", "b.vnt", cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr)
+        self.assertEqual(["a.html", "b.html"], sorted(os.listdir(out)))
+        with open(os.path.join(out, "b.html"), "rb") as f:
+            self.assertIn("<title>Второй</title>".encode(), f.read())
+
+    def test_csv_read_back_exactly(self):
+        bodies = {"plain": "Купить хлеб, \"молоко\"\r\nи\rещё\n", "formula": "=SUM(A1:A9)\nx",
+                  "plus": "+7 999", "minus": "-5 apples", "at": "@here", "tab": "\tindented",
+                  "CR": "\rafter"}
+        for name, body in bodies.items():
+            write(self.path(name + ".vnt"), note(body, modified=None if name == "plus" else "20131231T230000"))
+        write(self.path("=1+1.vnt"), note("named"))
+        two = b"BEGIN:VNOTE\r\nBODY:one\r\nEND:VNOTE\r\nBEGIN:VNOTE\r\nBODY:two\r\nEND:VNOTE\r\n"
+        write(self.path("two.vnt"), two)
+        files = [name + ".vnt" for name in bodies] + ["=1+1.vnt"]
+        result = run("--format", "csv", *files, cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr)
+        self.assertTrue(result.stdout.startswith(b"\xef\xbb\xbffile,index,title,"))
+        rows = list(csv.reader(io.StringIO(result.stdout.decode("utf-8-sig"), newline="")))
+        self.assertEqual(["file", "index", "title", "created_utc", "modified_utc", "body"], rows[0])
+        guarded = lambda text: "'" + text if text[:1] in ("=", "+", "-", "@", "\t", "\r") else text
+        titles = {"formula": "=SUM(A1:A9)", "tab": "indented", "CR": "after", "plain": "Купить хлеб, \"молоко\""}
+        for row, (name, body) in zip(rows[1:], bodies.items()):
+            with self.subTest(note=name):
+                modified = "" if name == "plus" else "2013-12-31T23:00:00Z"
+                self.assertEqual([name + ".vnt", "1", guarded(titles.get(name, body)),
+                                  "2013-04-03T00:19:40Z", modified, guarded(body)], row)
+        self.assertEqual(["'=1+1.vnt", "1", "named"], rows[-1][:3])
+        lenient = run("--lenient", "--format", "csv", "two.vnt", cwd=self.dir)
+        rows = list(csv.reader(io.StringIO(lenient.stdout.decode("utf-8-sig"), newline="")))
+        self.assertEqual([["two.vnt", "1", "one", "", "", "one"], ["two.vnt", "2", "two", "", "", "two"]],
+                         rows[1:])
 
     def test_output_dir_names_times_and_no_overwrite(self):
         write(self.path("a", "memo.vnt"), note("both stamps"))
-        write(self.path("b", "memo.vnt"), note("created only", modified=None))
+        write(self.path("b", "memo.vnt"), note("created only", created="20130403T001940Z",
+                                                modified=None))
         write(self.path("b", "sub", "x.vnt"), note("no stamps", created=None, modified=None),
               mtime=1234567890)
         before = state(self.dir)
@@ -582,6 +745,7 @@ class CompanionExport(unittest.TestCase):
         write(self.path("a.vnt"), note("x"))
         rows = {"enex to a folder": (["--format", "enex", "--output-dir", "o", "a.vnt"], 2),
                 "jsonl to a folder": (["--format", "jsonl", "--output-dir", "o", "a.vnt"], 2),
+                "csv to a folder": (["--format", "csv", "--output-dir", "o", "a.vnt"], 2),
                 "force alone": (["--force", "a.vnt"], 2),
                 "help-all": (["--help-all"], 0)}
         for row, (args, status) in rows.items():

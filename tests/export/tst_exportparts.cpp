@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "enexnote.h"
 #include "exportwriter.h"
 #include "jsonstring.h"
 #include "markdowntext.h"
@@ -7,6 +8,7 @@
 #include "orderedwork.h"
 #include "outputnames.h"
 #include "qvutf8.h"
+#include "xmltext.h"
 #include "yamlscalar.h"
 
 #include <QRandomGenerator>
@@ -33,6 +35,10 @@ private slots:
     void jsonFromOctets();
     void markdownText_data();
     void markdownText();
+    void visibleBlanks_data();
+    void visibleBlanks();
+    void enexTag_data();
+    void enexTag();
     void loneSurrogates_data();
     void loneSurrogates();
     void noteFile_data();
@@ -195,6 +201,23 @@ void TestExportParts::noteTitle_data()
     QTest::newRow("the file's name less its last extension only") << ""
                                                                   << "/phone/memo.backup.vnt"
                                                                   << "memo.backup";
+    QTest::newRow("cut, then trimmed") << QString(254, u'a') + "  b" << path << QString(254, u'a');
+    QTest::newRow("controls and separators as blanks")
+        << "\u0085\u2028\u2029\uFEFF\x7F\x01\n a\tb\u0085c\u0090\u2028" << path << "a b c";
+    QTest::newRow("a blank file name: a word") << " \t"
+                                               << "/phone/ \x01.vnt"
+                                               << "Заметка";
+    QTest::newRow("the file's name by the same rule") << ""
+                                                      << "/phone/\x1B[2Jmemo .vnt"
+                                                      << "[2Jmemo";
+    // For the octets: a line longer than a title's octets, and one blank as far as they go.
+    const QString japanese = QString(400, QChar(0x65E5));
+    QTest::newRow("a long line of three-octet characters")
+        << japanese << path << japanese.first(255);
+    QTest::newRow("blank for more than a title's octets, then text")
+        << QString(1100, u' ') + "x\ny" << path << "memo12";
+    QTest::newRow("blank for more than a title's octets")
+        << QString(1100, u' ') + "\ny" << path << "y";
 }
 
 void TestExportParts::noteTitle()
@@ -203,6 +226,7 @@ void TestExportParts::noteTitle()
     QFETCH(QString, path);
     QFETCH(QString, title);
     QCOMPARE(::noteTitle(body, path), title);
+    QCOMPARE(noteTitleOfOctets(body.toUtf8(), path), title);
 }
 
 // A body kept as octets is written as JSON straight from them: byte for byte what writing the
@@ -268,6 +292,19 @@ void TestExportParts::markdownText_data()
                                         << "\\_a b\\_";
     QTest::newRow("* between blanks") << "2 * 3"
                                       << "2 * 3";
+    QTest::newRow("a hard break inside a paragraph") << "a\r\nb\rc\n\nd\n"
+                                                     << "a\\\nb\\\nc\n\nd\n";
+    QTest::newRow("indentation as no-break spaces, blank lines as they are")
+        << "  a\n\tb\n \t\n c"
+        << "\u00A0\u00A0a\\\n\u00A0\u00A0\u00A0\u00A0b\n \t\n\u00A0c";
+    QTest::newRow("==highlight==") << "==a== b=c a == b"
+                                   << "\\=\\=a\\=\\= b=c a \\=\\= b";
+    QTest::newRow("%%comment%%") << "%%a%% 100%"
+                                 << "\\%\\%a\\%\\% 100%";
+    QTest::newRow("#tag at a word's start") << "#tag (#a) C# a#b #1 # x"
+                                            << "\\#tag (\\#a) C# a#b \\#1 # x";
+    QTest::newRow("[[link]]") << "[[Link]]"
+                              << "\\[\\[Link]]";
 }
 
 void TestExportParts::markdownText()
@@ -275,6 +312,55 @@ void TestExportParts::markdownText()
     QFETCH(QString, body);
     QFETCH(QString, markdown);
     QCOMPARE(::markdownText(body), markdown);
+}
+
+// Blanks as HTML shows them: what a no-break space stands for, the tests of ENEX and HTML read
+// back as a blank.
+void TestExportParts::visibleBlanks_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("single blanks kept") << "a b c"
+                                        << "a b c";
+    QTest::newRow("a run alternates") << "a   b"
+                                      << "a \u00A0 b";
+    QTest::newRow("at the ends") << "  a  "
+                                 << "\u00A0\u00A0a\u00A0\u00A0";
+    QTest::newRow("a tab as four") << "a\tb"
+                                   << "a \u00A0 \u00A0b";
+    QTest::newRow("blanks only") << " \t"
+                                 << "\u00A0\u00A0\u00A0\u00A0\u00A0";
+}
+
+void TestExportParts::visibleBlanks()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, shown);
+    QCOMPARE(::visibleBlanks(line), shown);
+}
+
+void TestExportParts::enexTag_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("tag");
+
+    QTest::newRow("none") << ""
+                          << "";
+    QTest::newRow("a path") << "sub/deep"
+                            << "sub/deep";
+    QTest::newRow("commas and controls as blanks, trimmed") << ", a,b\tc\n "
+                                                            << "a b c";
+    QTest::newRow("cut at 100, then trimmed") << QString(99, u'x') + " ,y" << QString(99, u'x');
+    QTest::newRow("blanks only") << " , "
+                                 << "";
+}
+
+void TestExportParts::enexTag()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, tag);
+    QCOMPARE(::enexTag(folder), tag);
 }
 
 // A surrogate without its partner, which UTF-8 cannot hold: the text format and JSON write it
@@ -303,9 +389,11 @@ void TestExportParts::loneSurrogates_data()
             return &QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(format, u.name)));
         };
         *row("text") << "text" << QChar(u.unit) << u.text << 2;
-        *row("json") << "json" << QChar(u.unit) << u.json << 2;
+        *row("json") << "json" << QChar(u.unit) << u.json << 3;
         *row("markdown") << "markdown" << QChar(u.unit) << replacement << 3;
         *row("enex") << "enex" << QChar(u.unit) << replacement << 3;
+        *row("html") << "html" << QChar(u.unit) << replacement << 3;
+        *row("csv") << "csv" << QChar(u.unit) << replacement << 3;
         *row("yaml") << "yaml" << QChar(u.unit) << replacement << 1;
     }
 }

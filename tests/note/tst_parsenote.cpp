@@ -298,8 +298,9 @@ void TestParseNote::failingStepsAreSkippedButNotMemory()
     QCOMPARE(passed, skipped);
 }
 
-// The moments that exports write: those of the stamps that the window shows converted, the last
-// occurrence winning as it does in the window.
+// The moments that exports write: those of the stamps that the window shows converted, and of
+// the Z and extended forms that it shows as written; the last occurrence winning as it does in
+// the window.
 void TestParseNote::stampMoments_data()
 {
     QTest::addColumn<QStringList>("lines");
@@ -310,9 +311,10 @@ void TestParseNote::stampMoments_data()
                                          "last-modified:20131231t230000"}
                           << "2013-04-03T00:19:40Z"
                           << "2013-12-31T23:00:00Z";
-    QTest::newRow("Z and extended forms are no stamps here")
-        << QStringList{"DCREATED:20130403T001940Z", "LAST-MODIFIED:2013-04-03T00:19:40"} << ""
-        << "";
+    QTest::newRow("Z and extended forms name moments too")
+        << QStringList{"DCREATED:20130403T001940Z", "LAST-MODIFIED:2013-12-31t23:00:00z"}
+        << "2013-04-03T00:19:40Z"
+        << "2013-12-31T23:00:00Z";
     QTest::newRow("a stamp of no moment")
         << QStringList{"DCREATED:20131340T001940", "LAST-MODIFIED:16001231T235959"} << ""
         << "";
