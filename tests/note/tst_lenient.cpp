@@ -167,6 +167,22 @@ void TestLenient::rules_data()
         << note({"BODY;CHARSET=\"KOI8-R\";8BIT:\xf0\xd2\xc9"}) << ""
         << ""
         << "При";
+    QTest::newRow("colon inside a quoted value")
+        << note({"NOTE;X-A=\"x:y\";CHARSET=UTF-8:hello", "VERSION;X-B=\"a:b\":1"}) << "1"
+        << ""
+        << "hello";
+    QTest::newRow("semicolon and colon inside a quoted value")
+        << note({"BODY;QUOTED-PRINTABLE;X-A=\"a;ENCODING=8BIT:\";CHARSET=KOI8-R:=F0=D2=C9"}) << ""
+        << ""
+        << "При";
+    QTest::newRow("a quote left open quotes nothing")
+        << note({"BODY;X-A=\"open;CHARSET=KOI8-R:\xf0\xd2\xc9"}) << ""
+        << ""
+        << "При";
+    QTest::newRow("a quote left open takes no colon from the value")
+        << note({"NOTE;X-A=\"open:he said \"hi\""}) << ""
+        << ""
+        << "he said \"hi\"";
     QTest::newRow("UTF-16 with its own mark")
         << note({"BODY;CHARSET=UTF-16;QUOTED-PRINTABLE:=FF=FE=1F=04=40=04"}) << ""
         << ""
