@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bodydecoder.h"
+#include "escaperun.h"
 
 #include <QTest>
 
@@ -18,6 +19,8 @@ private slots:
     void runsOfOctets();
     void runsOfUnits_data();
     void runsOfUnits();
+    void escapeRunAsOneByOne_data();
+    void escapeRunAsOneByOne();
 };
 
 void TestDecodeBody::decodes_data()
@@ -224,6 +227,79 @@ void TestDecodeBody::runsOfOctets()
     const qsizetype step = 1 + body.size() / 128;
     for (qsizetype cut = 0; cut <= body.size(); cut += step)
         QCOMPARE(decode(cut), octets);
+}
+
+namespace {
+
+// decodeEscapeRun and the one-by-one decoder on `text` with the limit `escapes`: the same count
+// and octets, and nothing written past the limit. Returns a description of the first difference.
+template <typename Unit> QString escapeRunDifference(const Unit *text, qsizetype escapes)
+{
+    constexpr char Untouched = '\x5A';
+    QByteArray expected(escapes, '\0');
+    QByteArray octets(escapes + 16, Untouched);
+    const qsizetype count = decodeEscapesOneByOne(text, escapes, expected.data());
+    const qsizetype got = decodeEscapeRun(text, escapes, octets.data());
+    if (got != count)
+        return QStringLiteral("%1 escapes, not %2").arg(got).arg(count);
+    if (octets.first(count) != expected.first(count))
+        return QStringLiteral("other octets");
+    if (octets.sliced(escapes) != QByteArray(16, Untouched))
+        return QStringLiteral("written past the limit");
+    return {};
+}
+
+} // namespace
+
+// decodeEscapeRun against the one-by-one decoder, in 8-bit and UTF-16 text: runs of every length
+// up to past three blocks, broken at every character by characters that are neither digits nor
+// "=" (in UTF-16, units whose low byte is one), limited at the run's end, one short of it and half
+// way, with whole escapes after the limit that it must not count.
+void TestDecodeBody::escapeRunAsOneByOne_data()
+{
+    QTest::addColumn<int>("length");
+    for (int length = 0; length <= 52; ++length)
+        QTest::addRow("run of %d", length) << length;
+}
+
+void TestDecodeBody::escapeRunAsOneByOne()
+{
+    QFETCH(int, length);
+    // Whole escapes after the first "=", as the decoder is called: two digits and the next "=".
+    const QByteArray escapes = run(length + 17).first.sliced(1) + '=';
+    const QList<qsizetype> limits{length, qMax(0, length - 1), length / 2};
+    const QByteArray bytes = "/:@G`g\xE9";
+    const QList<char16_t> units{u'/', u'G', u'\u0141', u'\u013D', u'\u0130', u'\uFF10'};
+    for (qsizetype at = -1; at < 3 * length; ++at) { // -1: the run unbroken
+        for (const char bad : bytes) {
+            QByteArray text = escapes;
+            if (at >= 0)
+                text[at] = bad;
+            for (const qsizetype limit : limits) {
+                const QString difference = escapeRunDifference(text.constData(), limit);
+                QVERIFY2(difference.isEmpty(),
+                         qPrintable(QStringLiteral("byte %1 at %2, limit %3: %4")
+                                        .arg(uchar(bad), 2, 16)
+                                        .arg(at)
+                                        .arg(limit)
+                                        .arg(difference)));
+            }
+        }
+        for (const char16_t bad : units) {
+            QString text = QString::fromLatin1(escapes);
+            if (at >= 0)
+                text[at] = QChar(bad);
+            for (const qsizetype limit : limits) {
+                const QString difference =
+                    escapeRunDifference(reinterpret_cast<const char16_t *>(text.utf16()), limit);
+                QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("U+%1 at %2, limit %3: %4")
+                                                              .arg(unsigned(bad), 4, 16)
+                                                              .arg(at)
+                                                              .arg(limit)
+                                                              .arg(difference)));
+            }
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestDecodeBody)
