@@ -148,7 +148,7 @@ namespace {
 template <typename Unit> qsizetype decodeRun(const Unit *p, qsizetype escapes, char *out)
 {
 #if defined(__SSE2__)
-    if (cpuCanShuffleBytes())
+    if (canUseShuffleBlocks())
         return decodeBlocks(p, escapes, out);
 #endif
     return decodeEscapesOneByOne(p, escapes, out);
