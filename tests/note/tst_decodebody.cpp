@@ -4,6 +4,9 @@
 
 #include <QTest>
 
+#include <cstring>
+#include <sys/mman.h>
+
 #include <utility>
 
 class TestDecodeBody : public QObject
@@ -231,9 +234,45 @@ void TestDecodeBody::runsOfOctets()
 
 namespace {
 
+// A page whose end is followed by one that cannot be read: what is copied to its end is read
+// past only by a crash.
+class GuardedPage
+{
+public:
+    GuardedPage()
+    {
+        void *const pages =
+            mmap(nullptr, 2 * Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pages != MAP_FAILED &&
+            mprotect(static_cast<char *>(pages) + Size, Size, PROT_NONE) == 0)
+            m_pages = static_cast<char *>(pages);
+    }
+    ~GuardedPage()
+    {
+        if (m_pages != nullptr)
+            munmap(m_pages, 2 * Size);
+    }
+    GuardedPage(const GuardedPage &) = delete;
+    GuardedPage &operator=(const GuardedPage &) = delete;
+
+    [[nodiscard]] bool isValid() const { return m_pages != nullptr; }
+    template <typename Unit> const Unit *atEnd(const Unit *units, qsizetype count)
+    {
+        char *const at = m_pages + Size - count * qsizetype(sizeof(Unit));
+        std::memcpy(at, units, size_t(count) * sizeof(Unit));
+        return reinterpret_cast<const Unit *>(at);
+    }
+
+private:
+    static constexpr qsizetype Size = 4096;
+    char *m_pages = nullptr;
+};
+
 // decodeEscapeRun and the one-by-one decoder on `text` with the limit `escapes`: the same count
-// and octets, and nothing written past the limit. Returns a description of the first difference.
-template <typename Unit> QString escapeRunDifference(const Unit *text, qsizetype escapes)
+// and octets, nothing written past the limit, and the same again with the text ending at the
+// limit before a page that cannot be read. Returns the first difference.
+template <typename Unit>
+QString escapeRunDifference(const Unit *text, qsizetype escapes, GuardedPage &guarded)
 {
     constexpr char Untouched = '\x5A';
     QByteArray expected(escapes, '\0');
@@ -246,6 +285,8 @@ template <typename Unit> QString escapeRunDifference(const Unit *text, qsizetype
         return QStringLiteral("other octets");
     if (octets.sliced(escapes) != QByteArray(16, Untouched))
         return QStringLiteral("written past the limit");
+    if (decodeEscapeRun(guarded.atEnd(text, 3 * escapes), escapes, octets.data()) != count)
+        return QStringLiteral("another count at the end of the page");
     return {};
 }
 
@@ -265,39 +306,41 @@ void TestDecodeBody::escapeRunAsOneByOne_data()
 void TestDecodeBody::escapeRunAsOneByOne()
 {
     QFETCH(int, length);
+    GuardedPage guarded;
+    QVERIFY(guarded.isValid());
     // Whole escapes after the first "=", as the decoder is called: two digits and the next "=".
     const QByteArray escapes = run(length + 17).first.sliced(1) + '=';
     const QList<qsizetype> limits{length, qMax(0, length - 1), length / 2};
     const QByteArray bytes = "/:@G`g\xE9";
     const QList<char16_t> units{u'/', u'G', u'\u0141', u'\u013D', u'\u0130', u'\uFF10'};
+    const auto check = [&](const auto *text, qsizetype at, unsigned bad) {
+        for (const qsizetype limit : limits) {
+            const QString difference = escapeRunDifference(text, limit, guarded);
+            if (!difference.isEmpty()) {
+                return QStringLiteral("%1 at %2, limit %3: %4")
+                    .arg(bad, 4, 16, QChar(u'0'))
+                    .arg(at)
+                    .arg(limit)
+                    .arg(difference);
+            }
+        }
+        return QString();
+    };
     for (qsizetype at = -1; at < 3 * length; ++at) { // -1: the run unbroken
         for (const char bad : bytes) {
             QByteArray text = escapes;
             if (at >= 0)
                 text[at] = bad;
-            for (const qsizetype limit : limits) {
-                const QString difference = escapeRunDifference(text.constData(), limit);
-                QVERIFY2(difference.isEmpty(),
-                         qPrintable(QStringLiteral("byte %1 at %2, limit %3: %4")
-                                        .arg(uchar(bad), 2, 16)
-                                        .arg(at)
-                                        .arg(limit)
-                                        .arg(difference)));
-            }
+            const QString difference = check(text.constData(), at, uchar(bad));
+            QVERIFY2(difference.isEmpty(), qPrintable(difference));
         }
         for (const char16_t bad : units) {
             QString text = QString::fromLatin1(escapes);
             if (at >= 0)
                 text[at] = QChar(bad);
-            for (const qsizetype limit : limits) {
-                const QString difference =
-                    escapeRunDifference(reinterpret_cast<const char16_t *>(text.utf16()), limit);
-                QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("U+%1 at %2, limit %3: %4")
-                                                              .arg(unsigned(bad), 4, 16)
-                                                              .arg(at)
-                                                              .arg(limit)
-                                                              .arg(difference)));
-            }
+            const QString difference =
+                check(reinterpret_cast<const char16_t *>(text.utf16()), at, bad);
+            QVERIFY2(difference.isEmpty(), qPrintable(difference));
         }
     }
 }
