@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "jsonstring.h"
 
+#include "cpufeatures.h"
 #include "qvutf8.h"
 
 #include <algorithm>
@@ -39,9 +40,10 @@ char *encodeJson(QStringView units, char *out)
 {
     const char16_t *p = units.utf16();
     const char16_t *const end = p + units.size();
+    [[maybe_unused]] const bool blocks = canUseSse2Blocks();
     while (p < end) {
 #if defined(__SSE2__)
-        if (end - p >= 8) {
+        if (end - p >= 8 && blocks) {
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
             const __m128i escaped = _mm_or_si128(
                 _mm_cmplt_epi16(chunk, _mm_set1_epi16(0x20)), // and every unit from 0x8000 up
@@ -153,9 +155,10 @@ char *encodeJsonUtf8(QByteArrayView octets, char *out)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(octets.data());
     const unsigned char *const end = p + octets.size();
+    [[maybe_unused]] const bool blocks = canUseSse2Blocks();
     while (p < end) {
 #if defined(__SSE2__)
-        if (end - p >= 16) {
+        if (end - p >= 16 && blocks) {
             // Sixteen octets at once when they are ASCII and two-octet sequences only, the
             // usual text: each continuation octet must follow a lead octet C2-DF, and every such
             // lead be followed by one. Quotes, backslashes and control characters are copied too,
