@@ -87,11 +87,14 @@ private:
 void TestSearch::resultsAndCounts_data()
 {
     QTest::addColumn<bool>("lenient");
+    QTest::addColumn<bool>("setWhileOpen"); // the setting changed after a first, strict search
     QTest::addColumn<QStringList>("files");
     const QStringList strict{"alias.vnt", u"caf\uFFFD.VNT"_qs, "memo1.vnt", "memo10.vnt",
                              u"new\u240Aline.vnt"_qs};
-    QTest::newRow("strict") << false << strict;
-    QTest::newRow("lenient") << true << strict + QStringList{"other.vnt", "several.vnt (2/2)"};
+    const QStringList all = strict + QStringList{"other.vnt", "several.vnt (2/2)"};
+    QTest::newRow("strict") << false << false << strict;
+    QTest::newRow("lenient") << true << false << all;
+    QTest::newRow("lenient, set while the window is open") << true << true << all;
 }
 
 // A phone's memo folder with strangers in it: the matching notes listed once each, in a file
@@ -100,6 +103,7 @@ void TestSearch::resultsAndCounts_data()
 void TestSearch::resultsAndCounts()
 {
     QFETCH(bool, lenient);
+    QFETCH(bool, setWhileOpen);
     QFETCH(QStringList, files);
     const NoteFolderFixture folder;
     folder.add("memo10.vnt", escapedNote("ключ под ковриком"));
@@ -122,10 +126,16 @@ void TestSearch::resultsAndCounts()
         before += FileState::of(entry);
 
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo2.vnt"));
-    if (lenient)
+    if (lenient && !setWhileOpen)
         window->mnuSettings[1]->trigger();
     ModalAnswerer answerer;
     const frmSearch *search = find(*window, QStringLiteral("ключ"));
+    if (setWhileOpen) {
+        // The query stays; bringing the window up again searches anew in the new reading.
+        window->mnuSettings[1]->trigger();
+        window->mnuFile[3]->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!search->isSearching(), SearchHangsAfterMs);
+    }
     QVERIFY(answerer.seen.isEmpty());
     QCOMPARE(column(*search, SearchResultsModel::FileColumn), files);
     QCOMPARE(search->searched(), 12);
