@@ -9,8 +9,6 @@
 #include "textfilereader.h"
 
 #include <QElapsedTimer>
-#include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QThread>
 
 #include <algorithm>
@@ -145,6 +143,18 @@ public:
 
     void stop() { m_stopped.store(true, std::memory_order_relaxed); }
 
+    // A helper searches runs until none is left, then leaves the walk.
+    void help()
+    {
+        while (searchNextRun()) {
+        }
+        m_helpersLeft.fetch_add(1, std::memory_order_release);
+    }
+    // Called once the helpers' futures have ended. Reading the count orders each helper's last
+    // touch of the walk before the walk goes, in a way a thread sanitizer sees too: it does not
+    // see the locks inside Qt that a future ends with.
+    void joinHelpers() const { m_helpersLeft.load(std::memory_order_acquire); }
+
 private:
     struct Slot
     {
@@ -157,6 +167,7 @@ private:
     std::vector<Slot> m_slots;
     std::atomic<qsizetype> m_next{0};
     std::atomic<bool> m_stopped{false};
+    std::atomic<int> m_helpersLeft{0};
 };
 
 } // namespace
@@ -189,11 +200,7 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
     // they find nothing left to do.
     const int helperCount = std::max(1, QThread::idealThreadCount()) - 1;
     for (int i = 0; i < helperCount && files.size() > FilesPerClaim; ++i)
-        helpers.append(QtConcurrent::run(&BackgroundPool(), [&walk] {
-            LowerThreadPriority();
-            while (walk.searchNextRun()) {
-            }
-        }));
+        helpers.append(RunInBackground<void>([&walk](QFutureInterface<void> &) { walk.help(); }));
 
     SearchBatch batch;
     batch.total = files.size();
@@ -226,6 +233,7 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
     walk.stop();
     for (QFuture<void> &helper : helpers)
         helper.waitForFinished();
+    walk.joinHelpers();
     if (!stopped && !cancelled())
         flush();
 }
@@ -234,12 +242,11 @@ QFuture<SearchBatch> StartFolderSearch(const QString &folder,
                                        const std::optional<QStringList> &notes,
                                        const QString &query, const SearchOptions &options)
 {
-    return QtConcurrent::run(
-        &BackgroundPool(), [folder, notes, query, options](QPromise<SearchBatch> &promise) {
-            LowerThreadPriority();
+    return RunInBackground<SearchBatch>(
+        [folder, notes, query, options](QFutureInterface<SearchBatch> &future) {
             const NoteMatcher matcher(query);
             SearchFolder(
-                folder, notes, matcher, options, [&promise] { return promise.isCanceled(); },
-                [&promise](SearchBatch &&batch) { promise.addResult(std::move(batch)); });
+                folder, notes, matcher, options, [&future] { return future.isCanceled(); },
+                [&future](SearchBatch &&batch) { future.reportAndMoveResult(std::move(batch)); });
         });
 }

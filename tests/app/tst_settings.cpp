@@ -70,11 +70,14 @@ private:
     AppFixture m_fixture;
 };
 
+// Nothing saved: long dates, the strict reading ("Все форматы заметок" off), a centred window.
 void TestSettings::firstRun()
 {
     const auto window = AppFixture::showWindow();
     QVERIFY(!window->ShortDate);
     QVERIFY(!window->mnuSettings[0]->isChecked());
+    QVERIFY(!window->LenientLayouts);
+    QVERIFY(!window->mnuSettings[1]->isChecked());
     QVERIFY(isCentred(*window));
 }
 
