@@ -37,6 +37,9 @@ void frmMain::createList()
     connect(order, &QAbstractItemModel::modelReset, this, &frmMain::updateStepItems);
     connect(order, &QAbstractItemModel::rowsInserted, this, &frmMain::updateStepItems);
     connect(order, &QAbstractItemModel::rowsRemoved, this, &frmMain::updateStepItems);
+    // Until a filter is typed, there is no match to go to.
+    mnuView[4]->setEnabled(false);
+    mnuView[5]->setEnabled(false);
 }
 
 SearchOptions frmMain::readingOptions() const
@@ -83,12 +86,23 @@ void frmMain::FindInNotes()
     pnlNotes->txtFilter->selectAll();
 }
 
+// The shown note's folder; after a load that failed, the folder being stepped through; before
+// any load, the open dialog's.
 void frmMain::listShownFolder()
 {
-    if (pnlNotes->isHidden() || m_lastTried.isEmpty() || !m_folderNotes->hasList())
+    if (pnlNotes->isHidden())
         return;
-    const QString folder = QFileInfo(m_lastTried).absolutePath();
-    if (m_folderNotes->folder() != folder)
+    QString folder;
+    if (!m_lastTried.isEmpty()) {
+        folder = QFileInfo(m_lastTried).absolutePath();
+    } else {
+        const QString remembered = rememberedFolder();
+        if (remembered.isEmpty())
+            return;
+        folder = QFileInfo(remembered).absoluteFilePath();
+        m_folderNotes->follow(folder);
+    }
+    if (!m_folderNotes->hasList() || m_folderNotes->folder() != folder)
         return;
     pnlNotes->setFolder(folder, m_folderNotes->notes(), readingOptions());
     pnlNotes->selectNote(m_lastTried, int(m_noteOfFile));

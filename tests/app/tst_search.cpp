@@ -28,6 +28,7 @@ private slots:
     void matchesInTheNote();
     void restartsWithEachKeystroke();
     void settingRestartsTheFilter();
+    void folderWithoutNoteShown();
     void hundredThousandFiles();
 
 private:
@@ -233,6 +234,22 @@ void TestSearch::settingRestartsTheFilter()
     window->mnuSettings[1]->trigger();
     QVERIFY(listSettles(list));
     QCOMPARE(shownColumn(list, NoteListModel::FileColumn), QStringList({"several.vnt"}));
+}
+
+// With no note shown, the list holds the open dialog's remembered folder.
+void TestSearch::folderWithoutNoteShown()
+{
+    const NoteFolderFixture folder;
+    folder.add("memo1.vnt", escapedNote("код"));
+    folder.add("memo2.vnt", escapedNote("кот"));
+    QSettings(AppFixture::settingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("OFN Paths/Last open VNT directory"), folder.path());
+    const auto window = AppFixture::showWindow();
+    window->FindInNotes();
+    QTRY_COMPARE(window->pnlNotes->folder(), folder.path());
+    QVERIFY(filterFor(*window, QStringLiteral("код")));
+    QCOMPARE(shownColumn(*window->pnlNotes, NoteListModel::FileColumn), QStringList{"memo1.vnt"});
+    QVERIFY(!window->mnuFile[1]->isEnabled());
 }
 
 // A folder of 100,000 files, nearly all of them no notes: the window goes on handling events
