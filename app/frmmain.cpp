@@ -274,6 +274,9 @@ void frmMain::setVisible(bool visible)
         tmrDoIt->start();
     }
     QMainWindow::setVisible(visible);
+    // Never larger than the screen, now that the frame is known.
+    if (visible)
+        fitOnScreen();
 }
 
 void frmMain::Form_Load()

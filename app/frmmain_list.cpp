@@ -17,7 +17,7 @@
 namespace {
 
 // The list's width when nothing else is known, and the least it may have, in twips.
-constexpr int DefaultListWidth = 6000;
+constexpr int DefaultListWidth = 7500;
 constexpr int LeastListWidth = 1500;
 
 } // namespace

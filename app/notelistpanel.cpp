@@ -13,7 +13,8 @@
 namespace {
 
 constexpr int FileColumnCharacters = 14;
-constexpr int TitleColumnCharacters = 24;
+constexpr int TitleColumnCharacters = 28;
+constexpr int TextColumnCharacters = 40;
 // About as wide as a long date is written: the column is sized to hold one.
 const QString LongDateSample = QStringLiteral("четверг, 30 сентября 2013 г., 00:00:00");
 
@@ -53,6 +54,9 @@ NoteListPanel::NoteListPanel(QWidget *parent) : QWidget(parent)
     header->resizeSection(NoteListModel::ModifiedColumn,
                           fontMetrics().horizontalAdvance(LongDateSample) + 2 * character);
     header->resizeSection(NoteListModel::FileColumn, FileColumnCharacters * character);
+    header->resizeSection(NoteListModel::TextColumn, TextColumnCharacters * character);
+    // While the filter is on, the text around each match stands next to the title.
+    header->moveSection(header->visualIndex(NoteListModel::TextColumn), 1);
     header->setStretchLastSection(true);
     lstNotes->installEventFilter(this);
 

@@ -30,7 +30,8 @@ public:
     [[nodiscard]] QLayoutItem *itemAt(int index) const override;
     QLayoutItem *takeAt(int index) override;
     [[nodiscard]] int count() const override { return int(m_items.size()); }
-    [[nodiscard]] QSize sizeHint() const override { return scaled(m_designed); }
+    // The scaled design, or smaller where the screen has no room for it.
+    [[nodiscard]] QSize sizeHint() const override { return minimumSize(); }
     [[nodiscard]] QSize minimumSize() const override;
     void setGeometry(const QRect &area) override;
 
