@@ -127,7 +127,10 @@ void NoteListPanel::readRows()
                 });
             });
         },
-        [this] { showCount(); });
+        [this] {
+            showCount();
+            emit readingFinished();
+        });
     // The matches belonged to the rows gone.
     if (!query().isEmpty())
         filter();
@@ -157,7 +160,10 @@ void NoteListPanel::filter()
                                  });
                              });
             },
-            [this] { showCount(); });
+            [this] {
+                showCount();
+                emit filterFinished();
+            });
     }
     selectShown();
     showCount();

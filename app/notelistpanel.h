@@ -65,6 +65,9 @@ signals:
     void leaveRequested();
     // The filter's text has changed (see query()).
     void queryChanged(const QString &query);
+    // Every row has been read; the filter has been matched against every note.
+    void readingFinished();
+    void filterFinished();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

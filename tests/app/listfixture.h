@@ -32,7 +32,7 @@ inline void typeText(QWidget *field, const QString &text)
 }
 
 // Until the list has read its rows and matched its filter.
-inline bool listSettles(const NoteListPanel &list, int timeoutMs = 5000)
+inline bool listSettles(const NoteListPanel &list, int timeoutMs = 60000)
 {
     return QTest::qWaitFor([&] { return !list.isReading() && !list.isFiltering(); }, timeoutMs);
 }
