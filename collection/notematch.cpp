@@ -80,12 +80,11 @@ QList<qsizetype> NoteMatcher::matchesIn(QStringView text, qsizetype limit) const
         const QStringView window = text.sliced(start, std::min(text.size() - start, piece.size()));
         foldInto(window, piece.data());
         const QStringView folded = QStringView(piece).first(window.size());
-        // Matches that start in the overlap with the next piece are that piece's.
-        const qsizetype ownEnd = std::min(window.size(), PieceSize);
-        for (qsizetype from = std::max<qsizetype>(next - start, 0);
-             from < ownEnd && found.size() < limit;) {
+        // No match fits in the overlap with the next piece; one that reaches into it is skipped
+        // there, as the next match starts after it.
+        for (qsizetype from = std::max<qsizetype>(next - start, 0); found.size() < limit;) {
             const qsizetype at = m_matcher.indexIn(folded, from);
-            if (at < 0 || at >= ownEnd)
+            if (at < 0)
                 break;
             found.append(start + at);
             next = start + at + length;
