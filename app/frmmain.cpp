@@ -26,8 +26,8 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 #include <QWheelEvent>
 
 namespace {

@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSplitter>
-#include <QTreeView>
+#include <QTableView>
 
 namespace {
 

@@ -30,6 +30,13 @@ void NoteListModel::clear()
     endResetModel();
 }
 
+void NoteListModel::reserve(qsizetype rows)
+{
+    m_rows.reserve(rows);
+    m_matches.reserve(rows);
+    m_firstRow.reserve(rows);
+}
+
 void NoteListModel::append(QList<NoteRow> &&rows)
 {
     if (rows.isEmpty())

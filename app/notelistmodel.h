@@ -22,6 +22,9 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void clear();
+    // Room for `rows` rows: growing by copies of a large list, page by page anew, would keep the
+    // window waiting.
+    void reserve(qsizetype rows);
     void append(QList<NoteRow> &&rows);
     [[nodiscard]] const NoteRow &row(int index) const { return m_rows.at(index); }
     [[nodiscard]] bool isEmpty() const { return m_rows.isEmpty(); }

@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,12 +33,19 @@ NoteListPanel::NoteListPanel(QWidget *parent) : QWidget(parent)
     txtFilter->setClearButtonEnabled(true);
     txtFilter->installEventFilter(this);
 
-    lstNotes = new QTreeView(this);
+    // A table, not a tree: rows added at the end cost a table little, while a tree lays out all
+    // of its rows again each time, which a folder of 100,000 notes would feel.
+    lstNotes = new QTableView(this);
     lstNotes->setAccessibleName(QStringLiteral("Список заметок"));
     lstNotes->setModel(&m_order);
-    lstNotes->setRootIsDecorated(false);
-    lstNotes->setUniformRowHeights(true);
-    lstNotes->setAllColumnsShowFocus(true);
+    lstNotes->setShowGrid(false);
+    lstNotes->setWordWrap(false);
+    lstNotes->setTabKeyNavigation(false);
+    lstNotes->setCornerButtonEnabled(false);
+    lstNotes->verticalHeader()->hide();
+    lstNotes->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstNotes->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    lstNotes->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     lstNotes->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstNotes->setSelectionMode(QAbstractItemView::SingleSelection);
     lstNotes->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -48,8 +55,10 @@ NoteListPanel::NoteListPanel(QWidget *parent) : QWidget(parent)
     lstNotes->sortByColumn(NoteListModel::FileColumn, Qt::AscendingOrder);
     lstNotes->setColumnHidden(NoteListModel::TextColumn, true);
     const int character = fontMetrics().averageCharWidth();
-    QHeaderView *header = lstNotes->header();
+    QHeaderView *header = lstNotes->horizontalHeader();
     header->setSectionsMovable(false);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->resizeSection(NoteListModel::TitleColumn, TitleColumnCharacters * character);
     header->resizeSection(NoteListModel::ModifiedColumn,
                           fontMetrics().horizontalAdvance(LongDateSample) + 2 * character);
@@ -75,7 +84,8 @@ NoteListPanel::NoteListPanel(QWidget *parent) : QWidget(parent)
 
     connect(txtFilter, &QLineEdit::textChanged, this, &NoteListPanel::filter);
     connect(lstNotes, &QAbstractItemView::clicked, this, &NoteListPanel::showRow);
-    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this] {
+    // Rows read, or let through by the filter: the note on show may be among them.
+    connect(&m_order, &QAbstractItemModel::rowsInserted, this, [this] {
         selectShown();
         showCount();
     });
@@ -118,6 +128,7 @@ QString NoteListPanel::query() const
 void NoteListPanel::readRows()
 {
     m_model.clear();
+    m_model.reserve(m_files.size());
     m_reading.start(
         [this, files = m_files, options = m_options](const BackgroundJob::Cancelled &cancelled,
                                                      const BackgroundJob::Hand &hand) {

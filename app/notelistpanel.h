@@ -11,7 +11,7 @@
 
 class QLabel;
 class QLineEdit;
-class QTreeView;
+class QTableView;
 
 // The note list beside the note: the notes of a folder with their titles and dates, a filter
 // above them that finds notes by their text as it is typed, and the count below. The rows are
@@ -24,7 +24,7 @@ public:
     explicit NoteListPanel(QWidget *parent = nullptr);
 
     QLineEdit *txtFilter = nullptr;
-    QTreeView *lstNotes = nullptr;
+    QTableView *lstNotes = nullptr;
     QLabel *lblCount = nullptr;
 
     // Lists `files`, the notes of `folder` in its order, read as `options` say; reads them

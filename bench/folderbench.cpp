@@ -34,8 +34,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 
 #include <cstdio>
 #include <memory>

@@ -9,8 +9,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 
 // The texts of `column` in the rows as shown: in their order, the filter applied.
 inline QStringList shownColumn(const NoteListPanel &list, int column)

@@ -138,7 +138,7 @@ void TestNoteList::sortAndStep()
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/b.vnt"));
     QVERIFY(listRead(*window));
     const NoteListPanel &list = *window->pnlNotes;
-    QHeaderView *header = list.lstNotes->header();
+    QHeaderView *header = list.lstNotes->horizontalHeader();
     const auto click = [&](int column) {
         QTest::mouseClick(
             header->viewport(), Qt::LeftButton, {},

@@ -157,6 +157,10 @@ void TestSearch::matchesInTheNote()
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/a.vnt"));
     QVERIFY(filterFor(*window, QStringLiteral("елка")));
     QTRY_VERIFY(!window->isFindingMatches());
+    // Let through by the filter, the row of the note on show is selected again.
+    const QModelIndex current = window->pnlNotes->lstNotes->currentIndex();
+    QCOMPARE(current.siblingAtColumn(NoteListModel::FileColumn).data().toString(), "a.vnt");
+    QVERIFY(window->pnlNotes->lstNotes->selectionModel()->isRowSelected(current.row(), {}));
     const QString shown = window->txtBody->toPlainText();
     QCOMPARE(window->bodyMatches().size(), 4);
     QCOMPARE(window->txtBody->extraSelections().size(), 4);
