@@ -66,18 +66,21 @@ void frmMain::SaveSettings()
     SettingsStore store;
     m_settingsWrites.run(
         [&] { store.SaveWindowPlacement(this, NoSection, PlacementName, AppInfo::current()); });
-    const QList<std::pair<QString, QVariant>> booleans{{ShortDateName, ShortDate},
-                                                       {LenientName, LenientLayouts},
-                                                       {NoteListName, !pnlNotes->isHidden()}};
-    for (const auto &[name, value] : booleans)
-        m_settingsWrites.run([&] {
-            store.WriteValue(NoSection, name, SettingsStore::Boolean, value, AppInfo::current());
-        });
+    struct Entry
+    {
+        QString name;
+        int kind;
+        QVariant value;
+    };
     const int listWidth = pnlNotes->isHidden() ? m_listWidth : pnlNotes->width();
-    const QList<std::pair<QString, int>> numbers{{ZoomName, Zoom}, {NoteListWidthName, listWidth}};
-    for (const auto &[name, value] : numbers)
+    const QList<Entry> entries{{ShortDateName, SettingsStore::Boolean, ShortDate},
+                               {LenientName, SettingsStore::Boolean, LenientLayouts},
+                               {NoteListName, SettingsStore::Boolean, !pnlNotes->isHidden()},
+                               {NoteListWidthName, SettingsStore::Number, listWidth},
+                               {ZoomName, SettingsStore::Number, Zoom}};
+    for (const Entry &entry : entries)
         m_settingsWrites.run([&] {
-            store.WriteValue(NoSection, name, SettingsStore::Number, value, AppInfo::current());
+            store.WriteValue(NoSection, entry.name, entry.kind, entry.value, AppInfo::current());
         });
     m_settingsWrites.run([&] {
         store.WriteValue(NoSection, RecentName, SettingsStore::TextList, Recent,
