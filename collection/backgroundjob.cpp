@@ -3,8 +3,6 @@
 
 #include "backgroundwork.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <mutex>
 
 // What jobs hand over through: the object while it lives. A job cancelled some time ago may still
@@ -63,9 +61,8 @@ void BackgroundJob::start(Job job, std::function<void()> finished)
             finished();
     };
     // Not waited for: the job stops at its next check once cancelled, and hands over nothing.
-    static_cast<void>(
-        QtConcurrent::run(&BackgroundPool(), [cancelled, hand, done, job = std::move(job)] {
-            LowerThreadPriority();
+    static_cast<void>(RunInBackground<void>(
+        [cancelled, hand, done, job = std::move(job)](QFutureInterface<void> &) {
             job([&cancelled] { return cancelled->load(std::memory_order_relaxed); }, hand);
             if (!cancelled->load(std::memory_order_relaxed))
                 hand(done);

@@ -160,7 +160,8 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
     // Reading and parsing the notes takes the time: every core helps, and the findings are
     // reported here, in the folder's order.
     OrderedWork<FileFindings> work(
-        files.size(), [&](qsizetype i) { return SearchNoteFile(files[i], matcher, options); },
+        // at(): `files` may share its list with `notes`, and [] would detach it on every thread.
+        files.size(), [&](qsizetype i) { return SearchNoteFile(files.at(i), matcher, options); },
         [](const FileFindings &) { return qsizetype(1); },
         std::max(1, QThread::idealThreadCount()) - 1, MaxAhead, MaxAhead, LowerThreadPriority);
 

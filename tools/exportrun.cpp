@@ -130,7 +130,7 @@ public:
 
         ProgressLine progress(inputs.notes.size(), toStandardOutput());
         OrderedWork<FileOutput> work(
-            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes[i]); }, weight,
+            inputs.notes.size(), [&](qsizetype i) { return make(inputs.notes.at(i)); }, weight,
             // This thread makes notes too: one thread fewer than there are cores.
             QThread::idealThreadCount() - 1, MaxAhead, MaxBytesAhead);
 
