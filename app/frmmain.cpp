@@ -218,6 +218,8 @@ void frmMain::createMenus()
             &frmMain::mnuFile_Click);
     addItem(file, mnuFile, 7, QStringLiteral("Экспорт всех заметок..."),
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &frmMain::mnuFile_Click);
+    addItem(file, mnuFile, 8, QStringLiteral("Печать..."), QKeySequence(Qt::CTRL | Qt::Key_P),
+            &frmMain::mnuFile_Click);
     mnuFile.insert(98, file->addSeparator());
     addItem(file, mnuFile, 99, QStringLiteral("Выход"), QKeySequence(), &frmMain::mnuFile_Click);
 
@@ -384,6 +386,9 @@ void frmMain::mnuFile_Click(int index)
         break;
     case 7:
         ExportAllNotes();
+        break;
+    case 8:
+        PrintNote();
         break;
     case 99:
         qvUnloadForm(this);

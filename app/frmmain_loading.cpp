@@ -196,6 +196,6 @@ void frmMain::showView()
 void frmMain::updateNoteItems()
 {
     const bool shown = m_view.title != NoteView::emptyTitle();
-    for (const int item : {4, 7})
+    for (const int item : {4, 7, 8})
         mnuFile[item]->setEnabled(shown);
 }

@@ -197,7 +197,7 @@ void TestExport::nothingToSaveWithoutANote()
 {
     const auto window = AppFixture::showWindow();
     ModalAnswerer answerer;
-    for (const int item : {4, 7}) {
+    for (const int item : {4, 7, 8}) {
         QVERIFY(!window->mnuFile[item]->isEnabled());
         window->mnuFile[item]->trigger();
     }
