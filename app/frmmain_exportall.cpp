@@ -80,18 +80,20 @@ void frmMain::ExportAllNotes()
     if (foundOnly) {
         // The rows that the filter let through: notes by their place in their file.
         auto found = std::make_shared<QSet<QPair<QString, int>>>();
+        QSet<QString> files;
         const NoteListModel &rows = pnlNotes->model();
         for (int row = 0; row < rows.rowCount(); ++row) {
-            if (rows.isMatched(row))
+            if (rows.isMatched(row)) {
                 found->insert({rows.row(row).path, rows.row(row).note + 1});
+                files.insert(rows.row(row).path);
+            }
         }
+        // A file read leniently may hold notes that the filter did not find.
         batch.wanted = [found](const QString &path, int index) {
             return found->contains({path, index});
         };
-        inputs.notes.removeIf([&found](const ExportInput &input) {
-            return std::none_of(found->cbegin(), found->cend(),
-                                [&input](const auto &note) { return note.first == input.path; });
-        });
+        inputs.notes.removeIf(
+            [&files](const ExportInput &input) { return !files.contains(input.path); });
     }
 
     if (destination.folder) {

@@ -4,6 +4,7 @@
 #include "appfixture.h"
 #include "batchexport.h"
 #include "exportalldialog.h"
+#include "listfixture.h"
 #include "modalanswerer.h"
 
 #include <QCheckBox>
@@ -69,6 +70,7 @@ private slots:
     }
     void destinations_data();
     void destinations();
+    void foundOnly();
     void replaceQuestion_data();
     void replaceQuestion();
     void cancelledBetweenFiles_data();
@@ -141,6 +143,34 @@ void TestExportAll::destinations()
         QCOMPARE(QFileInfo(out + '/' + checked).lastModified().toUTC(),
                  QDateTime(QDate(2013, 7, 5), QTime(18, 30), QTimeZone::utc()));
     }
+}
+
+// While the list's filter is on, "Только найденные" takes the notes it found, and only them.
+void TestExportAll::foundOnly()
+{
+    m_fixture->writeFile("notes/milk.vnt", noteWithBody("Купить молоко"));
+    const auto window = AppFixture::showWindow(m_fixture->file("notes/memo1.vnt"));
+    QVERIFY(listRead(*window));
+    QVERIFY(filterFor(*window, "молоко"));
+    const QString out = m_fixture->file("out");
+    bool offered = false;
+    ModalAnswerer answerer;
+    answerer.queue([&offered](QWidget *modal) {
+        auto *dialog = qobject_cast<ExportAllDialog *>(modal);
+        QVERIFY(dialog != nullptr);
+        offered = dialog->chkFoundOnly->isVisibleTo(dialog);
+        dialog->chkFoundOnly->setChecked(true);
+        dialog->optDestination.at(0)->setChecked(true);
+        dialog->accept();
+    });
+    answerer.queue(ModalAnswerer::pickFile(out));
+    answerer.queue(ModalAnswerer::click(QMessageBox::Ok));
+    window->mnuFile[7]->trigger();
+
+    QVERIFY(offered);
+    QCOMPARE(answerer.seen.size(), 3);
+    QCOMPARE(answerer.seen[2].text, QStringLiteral("Сохранено заметок: 1. Пропущено: 0."));
+    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{"milk.md"});
 }
 
 void TestExportAll::replaceQuestion_data()
