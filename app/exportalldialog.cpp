@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exportalldialog.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -14,10 +13,9 @@ ExportAllDialog::ExportAllDialog(int destination, bool filtering, QWidget *paren
     setWindowTitle(QStringLiteral("Экспорт всех заметок"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Куда переносите заметки?"), this));
-    auto *group = new QButtonGroup(this);
+    // The choices share this dialog as their parent: one of them is checked at a time.
     for (const ExportDestination &choice : ExportDestinations) {
         auto *option = new QRadioButton(QString::fromUtf16(choice.caption), this);
-        group->addButton(option);
         optDestination.append(option);
         layout->addWidget(option);
         // The hint stands under its choice, indented as its text is.

@@ -43,8 +43,9 @@ void frmMain::printNote(QPrinter &printer) const
     cursor.insertText(lblTag[1]->text() + u' ' + txtDateCreated->text());
     cursor.insertBlock(QTextBlockFormat());
     cursor.insertText(lblTag[2]->text() + u' ' + txtDateModified->text());
-    cursor.insertBlock(spaced);
-    // Each line of the body a paragraph of its own, as it is shown.
+    // An empty line, then each line of the body a paragraph of its own, as it is shown.
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertBlock(QTextBlockFormat());
     cursor.insertText(m_view.txtBody);
 
     // Unpaginated, the document is laid out on the printer's pages with a page number under each.
