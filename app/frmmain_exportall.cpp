@@ -175,7 +175,8 @@ BatchResult frmMain::runBatch(const QList<ExportInput> &inputs, const BatchOptio
     QProgressDialog progress(progressText(0, total), QStringLiteral("Отмена"), 0, int(total), this);
     progress.setWindowTitle(QStringLiteral("Экспорт всех заметок"));
     progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
+    // Shown at once: the window takes no input while the notes are being written.
+    progress.setMinimumDuration(0);
     progress.setValue(0);
     auto stop = std::make_shared<std::atomic<bool>>(false);
     connect(&progress, &QProgressDialog::canceled, &progress, [stop] { *stop = true; });

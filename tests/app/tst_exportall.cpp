@@ -70,6 +70,7 @@ private slots:
     }
     void destinations_data();
     void destinations();
+    void foundOnly_data();
     void foundOnly();
     void replaceQuestion_data();
     void replaceQuestion();
@@ -145,11 +146,23 @@ void TestExportAll::destinations()
     }
 }
 
+void TestExportAll::foundOnly_data()
+{
+    QTest::addColumn<bool>("lenient");
+    QTest::newRow("a note to a file") << false;
+    // Of a file of two notes, the one found.
+    QTest::newRow("every layout") << true;
+}
+
 // While the list's filter is on, "Только найденные" takes the notes it found, and only them.
 void TestExportAll::foundOnly()
 {
-    m_fixture->writeFile("notes/milk.vnt", noteWithBody("Купить молоко"));
+    QFETCH(bool, lenient);
+    m_fixture->writeFile("notes/milk.vnt", noteWithBody("Купить молоко") +
+                                               (lenient ? noteWithBody("Позвонить") : ""));
     const auto window = AppFixture::showWindow(m_fixture->file("notes/memo1.vnt"));
+    if (lenient)
+        window->mnuSettings[1]->trigger();
     QVERIFY(listRead(*window));
     QVERIFY(filterFor(*window, "молоко"));
     const QString out = m_fixture->file("out");
