@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -64,7 +65,8 @@ QString droppedFile(const QMimeData *data)
 } // namespace
 
 frmMain::frmMain(QWidget *parent)
-    : QMainWindow(parent), m_commandLine([] { return qvCommandLine(); })
+    : QMainWindow(parent), openFolderUrl([](const QUrl &url) { QDesktopServices::openUrl(url); }),
+      m_commandLine([] { return qvCommandLine(); })
 {
     setWindowTitle(m_view.title);
     setFont(windowFont());
@@ -195,8 +197,7 @@ void frmMain::createMenus()
         items.insert(index, item);
     };
 
-    // File: opening first, then going through notes, then saving; the export of every note and
-    // printing are to come after Export.
+    // File: opening first, then going through notes, then saving and printing.
     mnuMain.insert(0, bar->addMenu(QStringLiteral("Файл")));
     QMenu *file = mnuMain[0];
     addItem(file, mnuFile, 0, QStringLiteral("Открыть..."), QKeySequence(Qt::Key_F3),
@@ -214,6 +215,10 @@ void frmMain::createMenus()
             QKeySequence(Qt::CTRL | Qt::Key_F), &frmMain::mnuFile_Click);
     file->addSeparator();
     addItem(file, mnuFile, 4, QStringLiteral("Экспорт..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+            &frmMain::mnuFile_Click);
+    addItem(file, mnuFile, 7, QStringLiteral("Экспорт всех заметок..."),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &frmMain::mnuFile_Click);
+    addItem(file, mnuFile, 8, QStringLiteral("Печать..."), QKeySequence(Qt::CTRL | Qt::Key_P),
             &frmMain::mnuFile_Click);
     mnuFile.insert(98, file->addSeparator());
     addItem(file, mnuFile, 99, QStringLiteral("Выход"), QKeySequence(), &frmMain::mnuFile_Click);
@@ -378,6 +383,12 @@ void frmMain::mnuFile_Click(int index)
         break;
     case 5:
         OpenFolderWithDialog();
+        break;
+    case 7:
+        ExportAllNotes();
+        break;
+    case 8:
+        PrintNote();
         break;
     case 99:
         qvUnloadForm(this);

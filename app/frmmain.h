@@ -16,6 +16,12 @@
 #include <optional>
 
 class BackgroundJob;
+class QPrinter;
+class QUrl;
+struct BatchOptions;
+struct BatchResult;
+struct ExportDestination;
+struct ExportInput;
 class DesignedLayout;
 class NoteFolderList;
 class NoteListPanel;
@@ -73,6 +79,9 @@ public:
     static constexpr int ZoomStep = 10;
     static constexpr int MaxRecent = 10;
 
+    // Opens a folder in the desktop's file manager; tests put their own here.
+    std::function<void(const QUrl &)> openFolderUrl;
+
     // What the window shows of the current note.
     [[nodiscard]] const NoteView &view() const { return m_view; }
 
@@ -84,8 +93,17 @@ public:
 
     void tmrDoIt_Timer();
     void OpenWithDialog();
-    // Saves the note on show as text, Markdown or JSON, in a file the user picks.
+    // Saves the note on show as text, Markdown, JSON, HTML or ENEX, in a file the user picks,
+    // named by its title and dated by its modification time.
     void ExportShownNote();
+    // Exports every note of the list's folder (else the shown note's) for another application,
+    // asking where, and says how many were saved.
+    void ExportAllNotes();
+    // Prints the note on show through the print dialog.
+    void PrintNote();
+    // Prints the note on show on `printer`: its title as a heading, the two dates with their
+    // captions, then the body wrapped, with page numbers.
+    void printNote(QPrinter &printer) const;
     // Shows the note in `path`, or the empty view; reports every problem itself.
     void LoadNoteFile(QString path);
     void ClearView();
@@ -166,6 +184,12 @@ private:
     [[nodiscard]] bool stepsByList() const;
     // The open dialog's remembered folder; empty while none is.
     [[nodiscard]] static QString rememberedFolder();
+    // The folder of the last export, while it is there; else empty.
+    [[nodiscard]] static QString lastExportFolder();
+    void rememberExportFolder(const QString &folder);
+    // Asks for the folder or file that the export of all notes goes to; empty when cancelled.
+    QString pickExportTarget(const ExportDestination &destination, const QString &notes);
+    BatchResult runBatch(const QList<ExportInput> &inputs, const BatchOptions &options);
     // Lists the shown note's folder in the note list, while it is shown.
     void listShownFolder();
     [[nodiscard]] SearchOptions readingOptions() const;

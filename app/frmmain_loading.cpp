@@ -191,8 +191,11 @@ void frmMain::showView()
     findMatches();
 }
 
-// Export needs a note on show; with none, it is disabled.
+// Export, the export of all notes and printing need a note on show; with none, they are
+// disabled.
 void frmMain::updateNoteItems()
 {
-    mnuFile[4]->setEnabled(m_view.title != NoteView::emptyTitle());
+    const bool shown = m_view.title != NoteView::emptyTitle();
+    for (const int item : {4, 7, 8})
+        mnuFile[item]->setEnabled(shown);
 }

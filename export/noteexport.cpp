@@ -4,10 +4,14 @@
 #include "lenientreader.h"
 #include "messagesink.h"
 #include "parsenote.h"
+#include "qvfilename.h"
 #include "qvutf8.h"
 #include "textfilereader.h"
 
+#include <QTimeZone>
+
 #include <new>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,6 +40,17 @@ ExportedNote readAndParse(const QString &path, const DateDisplay &display, bool 
         note.view = NoteView(); // a rejected note shows nothing
     note.error = messages.text;
     return note;
+}
+
+QDateTime fileModified(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(qvTextToFileName(path).constData(), &info) != 0)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, QTimeZone::utc())
+        .addMSecs(info.st_mtim.tv_nsec / 1000000);
 }
 
 } // namespace
@@ -67,6 +82,15 @@ ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bo
 QString bodyText(const ExportedNote &note)
 {
     return note.bodyOctets.isNull() ? note.view.txtBody : qvUTF8ToUNICODE(note.bodyOctets);
+}
+
+QDateTime noteMoment(const ExportedNote &note)
+{
+    if (note.view.modifiedUtc.isValid())
+        return note.view.modifiedUtc;
+    if (note.view.createdUtc.isValid())
+        return note.view.createdUtc;
+    return fileModified(note.file);
 }
 
 LenientExport::LenientExport(QString path, const DateDisplay &display, const TextFileReader &reader)

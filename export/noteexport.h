@@ -7,6 +7,7 @@
 #include "textfilereader.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <memory>
@@ -43,6 +44,10 @@ ExportedNote exportNote(const QString &path, const DateDisplay &display, bool bo
 
 // The note's body as text, whichever way it was kept.
 QString bodyText(const ExportedNote &note);
+
+// The modification time that a note's own file is given: when the note was last changed, else
+// made, else its note file's time.
+QDateTime noteMoment(const ExportedNote &note);
 
 class LenientNotes;
 

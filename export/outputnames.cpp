@@ -55,3 +55,19 @@ OutputName OutputNames::take(const QString &mirroredPath, int index)
         }
     }
 }
+
+QString noteFileName(const QString &title, const QString &extension)
+{
+    QString name = title;
+    for (QChar &c : name) {
+        if (c == u'/' || c.category() == QChar::Other_Control)
+            c = u'_';
+    }
+    qsizetype dots = 0;
+    while (dots < name.size() && name[dots] == u'.')
+        ++dots;
+    name.remove(0, dots);
+    if (name.isEmpty())
+        name = QStringLiteral("Заметка");
+    return fitted(name, extension).toString();
+}

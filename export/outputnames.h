@@ -30,3 +30,9 @@ private:
     QString m_extension;
     QSet<QString> m_taken;
 };
+
+// The name under which one note is saved on its own, from its title: `/` and the control
+// characters become "_", leading dots are dropped (the file would be hidden), and the name is cut
+// between characters so that it fits a file name (255 octets) with `extension` (its dot included)
+// after it. The name is returned without the extension; "Заметка" when nothing is left.
+QString noteFileName(const QString &title, const QString &extension);

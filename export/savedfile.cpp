@@ -3,10 +3,13 @@
 
 #include <QSaveFile>
 
-QString saveFile(const QString &path, const QByteArray &bytes)
+QString saveFile(const QString &path, const QByteArray &bytes, const QDateTime &modified)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // The time is given after the last write, which would set it again; the rename keeps it.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        (modified.isValid() && !file.setFileTime(modified, QFileDevice::FileModificationTime)) ||
+        !file.commit())
         return QStringLiteral("Не удалось записать файл: %1 (%2)").arg(path, file.errorString());
     return {};
 }

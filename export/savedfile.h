@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 // Writes `bytes` as the file at `path`, atomically (QSaveFile: a failed write leaves the old file
-// as it was, or none). Returns why it failed, or the empty text.
-QString saveFile(const QString &path, const QByteArray &bytes);
+// as it was, or none), with the modification time `modified` when that is valid. Returns why it
+// failed, or the empty text.
+QString saveFile(const QString &path, const QByteArray &bytes, const QDateTime &modified = {});

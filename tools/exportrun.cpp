@@ -9,7 +9,6 @@
 #include "outputfolder.h"
 #include "outputnames.h"
 #include "progressline.h"
-#include "qvfilename.h"
 #include "textfilereader.h"
 
 #include <QElapsedTimer>
@@ -76,28 +75,6 @@ QString otherLayoutHint(const ExportedNote &note, const TextFileReader &reader)
     return QStringLiteral(
                "%1: текст заметки записан в формате другого телефона; добавьте --lenient")
         .arg(note.file);
-}
-
-QDateTime fileModified(const QString &path)
-{
-    struct stat info
-    {
-    };
-    if (::stat(qvTextToFileName(path).constData(), &info) != 0)
-        return {};
-    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, QTimeZone::utc())
-        .addMSecs(info.st_mtim.tv_nsec / 1000000);
-}
-
-// The moment a note's own file is given: when it was last changed, else made, else its note
-// file's time.
-QDateTime noteMoment(const ExportedNote &note)
-{
-    if (note.view.modifiedUtc.isValid())
-        return note.view.modifiedUtc;
-    if (note.view.createdUtc.isValid())
-        return note.view.createdUtc;
-    return fileModified(note.file);
 }
 
 class Run

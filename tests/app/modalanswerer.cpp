@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProgressDialog>
 
 namespace {
 
@@ -29,7 +30,9 @@ ModalAnswerer::ModalAnswerer()
 void ModalAnswerer::poll()
 {
     QWidget *modal = QApplication::activeModalWidget();
-    if (modal == nullptr || !modal->isVisible())
+    // A progress dialog closes by itself when its work ends: when it shows depends on the
+    // machine's speed, so it is neither recorded nor answered.
+    if (modal == nullptr || !modal->isVisible() || qobject_cast<QProgressDialog *>(modal))
         return;
     Seen record;
     record.widget = modal;

@@ -9,7 +9,8 @@
 #include <functional>
 
 // Answers the modal boxes and dialogs that the code under test opens, in the order queued, and
-// records what each showed. One without a queued answer is closed, so no test waits on a box.
+// records what each showed. One without a queued answer is closed, so no test waits on a box; a
+// progress dialog is left to close by itself.
 class ModalAnswerer : public QObject
 {
 public:

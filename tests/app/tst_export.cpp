@@ -12,7 +12,9 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimeZone>
 
 namespace {
 
@@ -64,6 +66,9 @@ private slots:
     void nothingToSaveWithoutANote();
     void secondNoteOfAFile_data();
     void secondNoteOfAFile();
+    void namedAndDatedByTheNote_data();
+    void namedAndDatedByTheNote();
+    void remembersFolderAndFormat();
 
 private:
     AppFixture m_fixture;
@@ -192,7 +197,10 @@ void TestExport::nothingToSaveWithoutANote()
 {
     const auto window = AppFixture::showWindow();
     ModalAnswerer answerer;
-    window->mnuFile[4]->trigger();
+    for (const int item : {4, 7, 8}) {
+        QVERIFY(!window->mnuFile[item]->isEnabled());
+        window->mnuFile[item]->trigger();
+    }
     QVERIFY(answerer.seen.isEmpty());
     QCOMPARE(window->mnuFile[4]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
 }
@@ -225,6 +233,69 @@ void TestExport::secondNoteOfAFile()
     const QString text = QString::fromUtf8(readAll(m_fixture.file(typed)));
     QVERIFY2(text.contains(holds), qPrintable(text));
     QVERIFY2(text.contains(u"2.0"), qPrintable(text));
+}
+
+void TestExport::namedAndDatedByTheNote_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("name"); // suggested, before the suffix
+
+    QTest::newRow("a slash") << "Отчёт 1/2\nдалее"
+                             << "Отчёт 1_2";
+    QTest::newRow("leading dots") << "..скрытая"
+                                  << "скрытая";
+    // 255 octets with ".txt": 125 two-octet letters, not cut inside one.
+    QTest::newRow("cut to a file name") << QString(300, u'ж') << QString(125, u'ж');
+}
+
+// The name suggested is the note's title made a file name; the file bears the note's LAST-MODIFIED
+// time, and the status bar says where it went.
+void TestExport::namedAndDatedByTheNote()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, name);
+
+    const QByteArray note = noteWithBody(body).replace(
+        "VERSION:1.1\r\n", "VERSION:1.1\r\nLAST-MODIFIED:20130705T183000\r\n");
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("memo.vnt", note));
+    QString suggested;
+    ModalAnswerer answerer;
+    answerer.queue([&](QWidget *modal) {
+        suggested = modal->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+        saveAs(m_fixture.file(suggested))(modal);
+    });
+    window->mnuFile[4]->trigger();
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].directory, QFileInfo(m_fixture.file("memo.vnt")).absolutePath());
+    QCOMPARE(suggested, name);
+    const QString saved = m_fixture.file(name + ".txt");
+    QVERIFY(QFile::exists(saved));
+    QCOMPARE(QFileInfo(saved).lastModified().toUTC(),
+             QDateTime(QDate(2013, 7, 5), QTime(18, 30), QTimeZone::utc()));
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Сохранено: ") + saved);
+}
+
+// The next export starts in the folder and with the type of the last.
+void TestExport::remembersFolderAndFormat()
+{
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("memo.vnt", sampleNote()));
+    const QString folder = QFileInfo(m_fixture.writeFile("saved/keep", "")).absolutePath();
+    {
+        ModalAnswerer answerer;
+        answerer.queue(saveAs(folder + "/first", 1));
+        window->mnuFile[4]->trigger();
+        QVERIFY(QFile::exists(folder + "/first.md"));
+    }
+    QString type;
+    ModalAnswerer answerer;
+    answerer.queue([&](QWidget *modal) {
+        type = qobject_cast<QFileDialog *>(modal)->selectedNameFilter();
+        qobject_cast<QFileDialog *>(modal)->reject();
+    });
+    window->mnuFile[4]->trigger();
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].directory, folder);
+    QCOMPARE(type, QStringLiteral("Markdown (*.md)"));
 }
 
 QTEST_MAIN(TestExport)

@@ -192,6 +192,12 @@ void TestWindow::menuTree_data()
     QTest::newRow("File > Recent") << 0 << "Файл" << 6 << "Недавние" << keys({});
     QTest::newRow("File > Find") << 0 << "Файл" << 3 << "Найти в заметках..."
                                  << keys({Qt::CTRL | Qt::Key_F});
+    QTest::newRow("File > Export")
+        << 0 << "Файл" << 4 << "Экспорт..." << keys({Qt::CTRL | Qt::Key_S});
+    QTest::newRow("File > Export all notes") << 0 << "Файл" << 7 << "Экспорт всех заметок..."
+                                             << keys({Qt::CTRL | Qt::SHIFT | Qt::Key_S});
+    QTest::newRow("File > Print") << 0 << "Файл" << 8 << "Печать..."
+                                  << keys({Qt::CTRL | Qt::Key_P});
     QTest::newRow("File > separator") << 0 << "Файл" << 98 << "" << keys({});
     QTest::newRow("File > Exit") << 0 << "Файл" << 99 << "Выход\tEsc" << keys({});
     QTest::newRow("Settings > Short date") << 1 << "Настройки" << 0 << "Короткая дата" << keys({});
@@ -230,7 +236,7 @@ void TestWindow::menuTree()
                                                          {99, &window->mnuHelp}};
     const QMap<int, QAction *> &items = *arrays[menu];
     // Top to bottom, by index; -1 a separator of no index.
-    const QMap<int, QList<int>> order{{0, {0, 5, 6, -1, 1, 2, 3, -1, 4, 98, 99}},
+    const QMap<int, QList<int>> order{{0, {0, 5, 6, -1, 1, 2, 3, -1, 4, 7, 8, 98, 99}},
                                       {1, {0, 1}},
                                       {2, {0, -1, 1, 2, 3, -1, 4, 5}},
                                       {99, {0, 1, 2}}};
