@@ -97,6 +97,7 @@ bool LenientExport::next(ExportedNote &note)
         note.accepted = true;
         note.view = std::move(view);
         note.view.title = m_title;
+        note.error = note.view.notice; // shown, and told why it may not be whole
         if (m_count > 1)
             note.view.title += QStringLiteral(" (%1/%2)").arg(m_index).arg(m_count);
         return true;

@@ -23,7 +23,9 @@ struct ExportedNote
     // When not null, the body as the UTF-8 octets it decodes to, and view.txtBody is empty: for
     // a writer of UTF-8 that need not turn a large body into text first (see exportNote).
     QByteArray bodyOctets;
-    QString error; // the message box text the viewer would show; empty when none
+    // The message box text the viewer would show for a note not accepted; for an accepted note,
+    // what the viewer says about it beside showing it (see NoteView::notice). Empty when none.
+    QString error;
     // The folder its file was found in below a folder named for the run ("sub/deep"); empty for
     // a note in the named folder itself, or in a file named on its own.
     QString folder;

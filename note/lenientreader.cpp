@@ -88,17 +88,10 @@ bool hasText(const QString &text)
 LenientNotes::LenientNotes(QByteArrayView bytes, const DateDisplay &display, MessageSink &messages)
     : m_input(bytes), m_file(CheckVNoteMarkers(m_input.bytes())), m_display(display)
 {
-    switch (m_file.problem) {
-    case VNoteFile::Problem::BeginMissing:
+    if (m_file.problem == VNoteFile::Problem::BeginMissing)
         messages.showCritical(beginMarkerMissingMessage());
-        break;
-    case VNoteFile::Problem::EndMissing:
-        messages.showCritical(endMarkerMissingMessage());
-        break;
-    case VNoteFile::Problem::None:
+    else
         m_notes.emplace(m_input.bytes(), m_file);
-        break;
-    }
 }
 
 qsizetype LenientNotes::count()
@@ -114,6 +107,8 @@ bool LenientNotes::next(NoteView &note)
     if (reader == nullptr)
         return false;
     note = noteView(readProperties(*reader), m_display);
+    if (reader->endMarker() != MarkerLine::End)
+        note.notice = cutOffNoteMessage();
     return true;
 }
 
@@ -126,6 +121,11 @@ LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display
     for (NoteView note; notes.next(note);)
         reading.notes.append(std::move(note));
     return reading;
+}
+
+QString cutOffNoteMessage()
+{
+    return QStringLiteral("Заметка обрывается: нет маркера END:VNOTE");
 }
 
 bool HoldsNoteText(QByteArrayView bytes)

@@ -27,7 +27,9 @@ public:
     // How many notes next() gives in all, from a first pass over the marker lines alone (worked
     // out when first asked for); 0 for a file that is not accepted.
     qsizetype count();
-    // The next note in file order, its title left alone; false once there is none.
+    // The next note in file order, its title left alone; false once there is none. A note that
+    // its END marker does not end (the next note's BEGIN, or the end of the file, comes first)
+    // keeps what it has, and says so in its notice (cutOffNoteMessage).
     bool next(NoteView &note);
 
 private:
@@ -50,10 +52,14 @@ struct LenientReading
 // encoding; any charset ICU knows; folded lines; several notes in one file). Each note gets the
 // version (trimmed, upper-cased), the two stamps (see ShowUtcStamp) and the body: the first BODY,
 // else the first NOTE, else the first SUMMARY; of the others, the last occurrence counts. A file
-// whose first non-blank line is not BEGIN:VNOTE, or whose last is not END:VNOTE, is rejected
-// with the strict reading's message for it.
+// whose first non-blank line is not BEGIN:VNOTE is rejected with the strict reading's message for
+// it. A file cut off before its last END:VNOTE is not: its last note keeps what it has, with the
+// notice that it is cut off, as does a note that the next one's BEGIN line cuts off.
 LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display,
                                 MessageSink &messages);
+
+// "Заметка обрывается: нет маркера END:VNOTE": the notice of a note that is cut off.
+QString cutOffNoteMessage();
 
 // Whether a note of the file, read leniently, has a body with more than white space in it:
 // how the viewer and the companion tell that a note the strict reading leaves empty holds text

@@ -276,7 +276,8 @@ private:
             file.message = QStringLiteral("%1: %2").arg(note.file, note.readFailure);
         else if (!note.error.isEmpty())
             file.message = QStringLiteral("%1: %2").arg(note.file, note.error);
-        file.accepted = file.accepted && note.accepted;
+        // An accepted note that carries an error text (one cut off) counts as not accepted whole.
+        file.accepted = file.accepted && note.accepted && note.error.isEmpty();
         if (!toStandardOutput() && !note.accepted)
             return 0;
         const qsizetype added = output.bytes.size() + NoteOverhead;
