@@ -44,9 +44,22 @@ void readParameter(QByteArrayView parameter, ContentLine &line)
         line.encoding = encodingNamed(value);
     else if (equalsIgnoringCase(key, "CHARSET"))
         line.charset = value;
+    else if (equalsIgnoringCase(key, "TZID"))
+        line.tzid = value;
+}
+
+// Whether `line` starts with `upper` (ASCII, upper case) in any letter case.
+bool startsIgnoringCase(QByteArrayView line, QByteArrayView upper)
+{
+    return line.size() >= upper.size() && equalsIgnoringCase(line.first(upper.size()), upper);
 }
 
 } // namespace
+
+bool isComponentLine(QByteArrayView line)
+{
+    return startsIgnoringCase(line, "BEGIN:") || startsIgnoringCase(line, "END:");
+}
 
 QByteArrayView ValueCursor::takeLine(QByteArrayView line)
 {
@@ -72,7 +85,11 @@ bool ValueCursor::nextPiece(QByteArrayView &piece)
     }
     ByteLines probe = m_lines;
     QByteArrayView line;
-    if (!probe.next(line) || markerLine(line) != MarkerLine::None) {
+    const auto framesValues = [this](QByteArrayView next) {
+        return m_framing == Framing::VNote ? markerLine(next) != MarkerLine::None
+                                           : isComponentLine(next);
+    };
+    if (!probe.next(line) || framesValues(line)) {
         m_done = true;
         return false;
     }
@@ -115,10 +132,12 @@ bool ContentLineReader::next(ContentLine &line)
             m_end = lineStart;
             break;
         }
-        m_endMarker = markerLine(text);
-        if (m_endMarker != MarkerLine::None) {
-            m_end = lineStart;
-            break;
+        if (m_framing == Framing::VNote) {
+            m_endMarker = markerLine(text);
+            if (m_endMarker != MarkerLine::None) {
+                m_end = lineStart;
+                break;
+            }
         }
         if (text.isEmpty() || isBlankOrTab(text.front()))
             continue;
@@ -144,6 +163,7 @@ bool ContentLineReader::next(ContentLine &line)
         line.name = name;
         line.encoding = ValueEncoding::None;
         line.charset = {};
+        line.tzid = {};
         if (semicolon >= 0) {
             QByteArrayView parameters = head.sliced(semicolon + 1);
             for (qsizetype end; (end = parameters.indexOf(';')) >= 0;) {
@@ -153,8 +173,8 @@ bool ContentLineReader::next(ContentLine &line)
             readParameter(parameters, line);
         }
         const QByteArrayView first = text.sliced(colon + 1);
-        line.value.start(first, m_lines, line.encoding);
-        m_current.start(first, m_lines, line.encoding);
+        line.value.start(first, m_lines, line.encoding, m_framing);
+        m_current.start(first, m_lines, line.encoding, m_framing);
         m_hasCurrent = true;
         return true;
     }
