@@ -5,6 +5,7 @@
 #include "appinfo.h"
 #include "designedlayout.h"
 #include "longrunlayout.h"
+#include "notelistpanel.h"
 #include "qvcommandline.h"
 #include "qvmenujustify.h"
 #include "qvreadme.h"
@@ -23,7 +24,11 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 
@@ -67,15 +72,20 @@ frmMain::frmMain(QWidget *parent)
     createControls();
     createMenus();
     createStepping();
+    createList();
+    createStartHint();
+    updateNoteItems();
 
     m_dropLoad = new QTimer(this);
     m_dropLoad->setSingleShot(true);
     m_dropLoad->setInterval(0);
     connect(m_dropLoad, &QTimer::timeout, this, [this] {
-        if (QFileInfo(m_droppedFile).isDir())
+        if (QFileInfo(m_droppedFile).isDir()) {
             OpenFolder(m_droppedFile);
-        else
+        } else {
             LoadNoteFile(m_droppedFile);
+            remember(m_droppedFile);
+        }
     });
 
     tmrDoIt = new QTimer(this);
@@ -90,12 +100,24 @@ frmMain::frmMain(QWidget *parent)
 
 void frmMain::createControls()
 {
-    auto *client = new QWidget(this);
+    // The note list at the left, in a splitter; the client area as designed beside it.
+    m_split = new QSplitter(Qt::Horizontal, this);
+    m_split->setChildrenCollapsible(false);
+    setCentralWidget(m_split);
+    pnlNotes = new NoteListPanel(m_split);
+    pnlNotes->hide();
+    auto *client = new QWidget(m_split);
+    m_client = client;
+    m_split->setStretchFactor(0, 0);
+    m_split->setStretchFactor(1, 1);
     // Designed for one size, which is also the smallest; a larger window stretches the fields.
     auto *layout =
         new DesignedLayout(QSize(twips(DesignedPlace.width), twips(DesignedPlace.height)), client);
-    setCentralWidget(client);
+    m_layout = layout;
     client->installEventFilter(this);
+    // Always shown: what became of a file met while stepping is said there.
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->show();
 
     // The fields stand on the window's own colour, not on that of an input field.
     QPalette fieldPalette = palette();
@@ -152,6 +174,9 @@ void frmMain::createControls()
     txtBody->installEventFilter(this);
     txtBody->viewport()->installEventFilter(this);
 
+    // With the list shown: its filter, the list, then the four fields.
+    setTabOrder(pnlNotes->txtFilter, pnlNotes->lstNotes);
+    setTabOrder(pnlNotes->lstNotes, txtVersion);
     setTabOrder(txtVersion, txtDateCreated);
     setTabOrder(txtDateCreated, txtDateModified);
     setTabOrder(txtDateModified, txtBody);
@@ -170,20 +195,28 @@ void frmMain::createMenus()
         items.insert(index, item);
     };
 
+    // File: opening first, then going through notes, then saving; the export of every note and
+    // printing are to come after Export.
     mnuMain.insert(0, bar->addMenu(QStringLiteral("Файл")));
-    addItem(mnuMain[0], mnuFile, 0, QStringLiteral("Открыть..."), QKeySequence(Qt::Key_F3),
+    QMenu *file = mnuMain[0];
+    addItem(file, mnuFile, 0, QStringLiteral("Открыть..."), QKeySequence(Qt::Key_F3),
             &frmMain::mnuFile_Click);
-    addItem(mnuMain[0], mnuFile, 1, QStringLiteral("Следующая заметка"),
+    addItem(file, mnuFile, 5, QStringLiteral("Открыть папку..."),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), &frmMain::mnuFile_Click);
+    mnuRecent = new QMenu(QStringLiteral("Недавние"), file);
+    mnuFile.insert(6, file->addMenu(mnuRecent));
+    file->addSeparator();
+    addItem(file, mnuFile, 1, QStringLiteral("Следующая заметка"),
             QKeySequence(Qt::CTRL | Qt::Key_PageDown), &frmMain::mnuFile_Click);
-    addItem(mnuMain[0], mnuFile, 2, QStringLiteral("Предыдущая заметка"),
+    addItem(file, mnuFile, 2, QStringLiteral("Предыдущая заметка"),
             QKeySequence(Qt::CTRL | Qt::Key_PageUp), &frmMain::mnuFile_Click);
-    addItem(mnuMain[0], mnuFile, 3, QStringLiteral("Найти в заметках..."),
+    addItem(file, mnuFile, 3, QStringLiteral("Найти в заметках..."),
             QKeySequence(Qt::CTRL | Qt::Key_F), &frmMain::mnuFile_Click);
-    addItem(mnuMain[0], mnuFile, 4, QStringLiteral("Экспорт..."),
-            QKeySequence(Qt::CTRL | Qt::Key_S), &frmMain::mnuFile_Click);
-    mnuFile.insert(98, mnuMain[0]->addSeparator());
-    addItem(mnuMain[0], mnuFile, 99, QStringLiteral("Выход"), QKeySequence(),
+    file->addSeparator();
+    addItem(file, mnuFile, 4, QStringLiteral("Экспорт..."), QKeySequence(Qt::CTRL | Qt::Key_S),
             &frmMain::mnuFile_Click);
+    mnuFile.insert(98, file->addSeparator());
+    addItem(file, mnuFile, 99, QStringLiteral("Выход"), QKeySequence(), &frmMain::mnuFile_Click);
 
     mnuMain.insert(1, bar->addMenu(QStringLiteral("Настройки")));
     addItem(mnuMain[1], mnuSettings, 0, QStringLiteral("Короткая дата"), QKeySequence(),
@@ -192,6 +225,28 @@ void frmMain::createMenus()
     addItem(mnuMain[1], mnuSettings, 1, QStringLiteral("Все форматы заметок"), QKeySequence(),
             &frmMain::mnuSettings_Click);
     mnuSettings[1]->setCheckable(true);
+
+    mnuMain.insert(2, bar->addMenu(QStringLiteral("Вид")));
+    QMenu *view = mnuMain[2];
+    addItem(view, mnuView, 0, QStringLiteral("Список заметок"), QKeySequence(Qt::Key_F9),
+            &frmMain::mnuView_Click);
+    mnuView[0]->setCheckable(true);
+    view->addSeparator();
+    addItem(view, mnuView, 1, QStringLiteral("Крупнее"), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+            &frmMain::mnuView_Click);
+    // Ctrl+= too: "+" is a shifted key on many keyboards.
+    mnuView[1]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    addItem(view, mnuView, 2, QStringLiteral("Мельче"), QKeySequence(Qt::CTRL | Qt::Key_Minus),
+            &frmMain::mnuView_Click);
+    addItem(view, mnuView, 3, QStringLiteral("Обычный размер"), QKeySequence(Qt::CTRL | Qt::Key_0),
+            &frmMain::mnuView_Click);
+    view->addSeparator();
+    // Ctrl+G exactly: the platform's "find next" would add F3, which opens a file here.
+    addItem(view, mnuView, 4, QStringLiteral("Следующее совпадение"),
+            QKeySequence(Qt::CTRL | Qt::Key_G), &frmMain::mnuView_Click);
+    addItem(view, mnuView, 5, QStringLiteral("Предыдущее совпадение"),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), &frmMain::mnuView_Click);
 
     mnuMain.insert(99, bar->addMenu(QStringLiteral("Справка")));
     addItem(mnuMain[99], mnuHelp, 0, QStringLiteral("Содержание..."), QKeySequence(Qt::Key_F1),
@@ -219,6 +274,9 @@ void frmMain::setVisible(bool visible)
         tmrDoIt->start();
     }
     QMainWindow::setVisible(visible);
+    // Never larger than the screen, now that the frame is known.
+    if (visible)
+        fitOnScreen();
 }
 
 void frmMain::Form_Load()
@@ -226,7 +284,8 @@ void frmMain::Form_Load()
     qvCenterFormEx(this);
     if (!qvIsInIDE())
         qvSetWindowResIconAll(this, QStringLiteral("A_MAIN"));
-    qvSetMenuJustify(this, 2, true);
+    // Help is the fourth menu of the bar, after View.
+    qvSetMenuJustify(this, 3, true);
     mnuFile[99]->setText(mnuFile[99]->text() + QStringLiteral("\tEsc"));
     LoadSettings();
 }
@@ -257,9 +316,30 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     const bool seenByField = watched == this && QApplication::focusWidget() != nullptr &&
                              QApplication::focusWidget() != this &&
                              isAncestorOf(QApplication::focusWidget());
-    if (event->type() == QEvent::KeyPress && !seenByField) {
+    // The note list handles its own keys, Escape among them.
+    const bool inList = pnlNotes->isAncestorOf(QApplication::focusWidget());
+    if (event->type() == QEvent::KeyPress && !seenByField && !inList) {
         const auto *key = static_cast<QKeyEvent *>(event);
         Form_KeyDown(key->key(), shiftMask(key->modifiers()));
+    }
+    // F10 opens the menu bar, as in other desktop programs: from a field that passes it on, too.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
+            menuBar()->setActiveAction(mnuMain[0]->menuAction());
+            return true;
+        }
+    }
+    if (event->type() == QEvent::Resize && watched == txtBody->viewport())
+        lblStart->setGeometry(txtBody->viewport()->rect().adjusted(8, 8, -8, -8));
+    // Ctrl with the wheel zooms the window, not only the body's text.
+    if (event->type() == QEvent::Wheel) {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers() == Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0)
+                SetZoom(Zoom + (wheel->angleDelta().y() > 0 ? ZoomStep : -ZoomStep));
+            return true;
+        }
     }
     // The mouse's back and forward buttons step as the File menu's items do, when they can.
     if (event->type() == QEvent::MouseButtonPress) {
@@ -296,8 +376,37 @@ void frmMain::mnuFile_Click(int index)
     case 4:
         ExportShownNote();
         break;
+    case 5:
+        OpenFolderWithDialog();
+        break;
     case 99:
         qvUnloadForm(this);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::mnuView_Click(int index)
+{
+    switch (index) {
+    case 0:
+        ShowNoteList(mnuView[0]->isChecked());
+        break;
+    case 1:
+        SetZoom(Zoom + ZoomStep);
+        break;
+    case 2:
+        SetZoom(Zoom - ZoomStep);
+        break;
+    case 3:
+        SetZoom(100);
+        break;
+    case 4:
+        StepMatch(1);
+        break;
+    case 5:
+        StepMatch(-1);
         break;
     default:
         break;

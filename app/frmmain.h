@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "notelistrows.h"
 #include "noteview.h"
 #include "qverror.h"
 #include "settingswriteguard.h"
@@ -14,17 +15,21 @@
 #include <functional>
 #include <optional>
 
+class BackgroundJob;
+class DesignedLayout;
 class NoteFolderList;
+class NoteListPanel;
 class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QSplitter;
 class QTimer;
-class frmSearch;
 
-// The viewer's only window: three captions, the four read-only fields that show a note, the
-// menus, and the one-shot timer that opens the file named on the command line.
+// The viewer's window: three captions, the four read-only fields that show a note, the note list
+// beside them, the menus, the status bar, and the one-shot timer that opens the file named on the
+// command line.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -42,7 +47,14 @@ public:
     QMap<int, QMenu *> mnuMain;
     QMap<int, QAction *> mnuFile;
     QMap<int, QAction *> mnuSettings;
+    QMap<int, QAction *> mnuView;
     QMap<int, QAction *> mnuHelp;
+    // File > Недавние: the notes and folders opened last.
+    QMenu *mnuRecent = nullptr;
+    // The note list, left of the fields.
+    NoteListPanel *pnlNotes = nullptr;
+    // Over the empty body until a file has been tried: what to do, and the recent files.
+    QLabel *lblStart = nullptr;
 
     // Time stamps show time first with the short date; otherwise the long date, then the time.
     // Read at each load, so a change shows from the next note on.
@@ -51,6 +63,15 @@ public:
     // file among them; otherwise only in the one layout of the original viewer. Read at each
     // load.
     bool LenientLayouts = false;
+    // The designed layout and the window's font, scaled in per cent.
+    int Zoom = 100;
+    // The notes and folders opened last, newest first.
+    QStringList Recent;
+
+    static constexpr int MinZoom = 50;
+    static constexpr int MaxZoom = 300;
+    static constexpr int ZoomStep = 10;
+    static constexpr int MaxRecent = 10;
 
     // What the window shows of the current note.
     [[nodiscard]] const NoteView &view() const { return m_view; }
@@ -76,23 +97,38 @@ public:
     void Form_KeyDown(int keyCode, int shift);
     void mnuFile_Click(int index);
     void mnuSettings_Click(int index);
+    void mnuView_Click(int index);
     void mnuHelp_Click(int index);
 
     // Shows the next (`direction` 1) or the previous (-1) note: of the file shown, then of its
     // folder, in a file manager's order, going on from the last file tried. Nothing wraps.
     void StepNote(int direction);
-    // Opens the window that finds notes in the shown note's folder.
+    // Puts the focus in the note list's filter, showing the list.
     void FindInNotes();
-    // Shows note `note` (from 0) of the file in `path`, as LoadNoteFile does, and selects in it
-    // the first match of `query`.
-    void ShowSearchHit(const QString &path, int note, const QString &query);
-    // Shows the first note of `folder`, in a file manager's order.
+    // Shows note `note` (from 0) of the file in `path`, as LoadNoteFile does.
+    void ShowListedNote(const QString &path, int note);
+    // Shows the first note of `folder`, in a file manager's order, and the note list.
     void OpenFolder(const QString &folder);
+    // Picks a folder in a dialog and opens it.
+    void OpenFolderWithDialog();
+    // Opens an entry of Recent: a note or a folder. One that cannot be read leaves the list once
+    // the load's box is cancelled.
+    void OpenRecent(const QString &path);
+    // Shows or hides the note list.
+    void ShowNoteList(bool shown);
+    // Scales the window to `percent`, within MinZoom and MaxZoom.
+    void SetZoom(int percent);
+    // Selects the next (`direction` 1) or the previous (-1) match of the filter in the note.
+    void StepMatch(int direction);
 
-    // The search window, once it has been opened.
-    [[nodiscard]] frmSearch *searchWindow() const { return m_search; }
     // The list of the shown note's folder that stepping goes by.
     [[nodiscard]] const NoteFolderList &folderNotes() const { return *m_folderNotes; }
+    // The area that holds the captions and the fields, at its designed size or larger.
+    [[nodiscard]] QWidget *clientArea() const { return m_client; }
+    // Where the filter's matches stand in the body shown, as far as they have been found.
+    [[nodiscard]] const QList<qsizetype> &bodyMatches() const { return m_matches; }
+    // While the matches in the body are being found.
+    [[nodiscard]] bool isFindingMatches() const;
 
     // The modifier mask that Form_KeyDown receives.
     [[nodiscard]] static int shiftMask(Qt::KeyboardModifiers modifiers);
@@ -110,6 +146,8 @@ private:
     void createControls();
     void createMenus();
     void createStepping();
+    void createList();
+    void createStartHint();
     void showView();
     // LoadNoteFile, showing note `pick` of a file that holds several (LastNote: its last).
     void loadNote(const QString &path, int pick);
@@ -124,10 +162,24 @@ private:
     void folderListed();
     void updateStepItems();
     [[nodiscard]] bool listsShownFolder() const;
-    [[nodiscard]] QString searchFolder() const;
+    // Whether stepping goes by the note list: it holds all of the shown note's folder.
+    [[nodiscard]] bool stepsByList() const;
     // The open dialog's remembered folder; empty while none is.
     [[nodiscard]] static QString rememberedFolder();
-    void selectMatch(const QString &query);
+    // Lists the shown note's folder in the note list, while it is shown.
+    void listShownFolder();
+    [[nodiscard]] SearchOptions readingOptions() const;
+    // After a load: the status bar and the list say what became of the file.
+    void reportLoad(const QString &path, std::optional<RowState> failure);
+    void findMatches();
+    void showMatches();
+    void remember(const QString &path);
+    void forget(const QString &path);
+    void updateRecentMenu();
+    void updateStartHint();
+    void updateNoteItems();
+    void applyZoom();
+    void fitOnScreen();
     [[nodiscard]] int twips(int value) const;
 
     NoteView m_view;
@@ -139,11 +191,23 @@ private:
     QList<NoteView> m_notesOfFile;
     qsizetype m_noteOfFile = 0;
     NoteFolderList *m_folderNotes = nullptr;
+    QWidget *m_client = nullptr;
+    DesignedLayout *m_layout = nullptr;
+    QSplitter *m_split = nullptr;
+    // The note list's width, kept while it is hidden.
+    int m_listWidth = 0;
+    // The last load ended in a read failure that was not retried away.
+    bool m_readFailed = false;
+    // A file or folder has been tried in this run: the start hint is gone.
+    bool m_triedAny = false;
+    // The filter's matches in the body shown, the search for them, and the query they are of.
+    QList<qsizetype> m_matches;
+    QString m_matchesQuery;
+    BackgroundJob *m_matchSearch = nullptr;
     // A step asked for while the folder was being listed, done once it has been.
     int m_pendingStep = 0;
     // A folder dropped on the window, whose first note is shown once it has been listed.
     QString m_pendingFolder;
-    frmSearch *m_search = nullptr;
     std::function<QString()> m_commandLine;
     // A dropped file, loaded once the drop has returned.
     QString m_droppedFile;

@@ -8,6 +8,7 @@
 #include "frmmain.h"
 #include "longrunlayout.h"
 #include "messagebox.h"
+#include "notelistpanel.h"
 #include "openfiledialog.h"
 #include "parsenote.h"
 #include "qvattempt.h"
@@ -15,12 +16,14 @@
 #include "qvtext.h"
 #include "readfailure.h"
 #include "settingsstore.h"
+#include "showntext.h"
 #include "textfilereader.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <new>
@@ -40,6 +43,7 @@ void frmMain::tmrDoIt_Timer()
     if (commandLine.isEmpty())
         return;
     LoadNoteFile(commandLine);
+    remember(commandLine);
 }
 
 void frmMain::OpenWithDialog()
@@ -65,6 +69,7 @@ void frmMain::OpenWithDialog()
                          qvGetFilePath(dialog.FileName()), AppInfo::current());
     });
     LoadNoteFile(dialog.FileName());
+    remember(dialog.FileName());
 }
 
 QString frmMain::rememberedFolder()
@@ -84,9 +89,12 @@ void frmMain::loadNote(const QString &path, int pick)
 {
     m_lastTried = path;
     m_pendingStep = 0;
+    updateStartHint();
     qvAttempt([this] { ClearView(); });
+    m_readFailed = false;
     for (;;) {
         const std::optional<QvError> failure = readParseAndShow(path, pick);
+        m_readFailed = failure.has_value();
         if (!failure)
             break;
 
@@ -101,7 +109,29 @@ void frmMain::loadNote(const QString &path, int pick)
     }
     // The folder of the file tried is the one stepped through, whether or not it was shown.
     qvAttempt([&] { m_folderNotes->follow(QFileInfo(path).absolutePath()); });
+    std::optional<RowState> failure;
+    if (m_readFailed)
+        failure = RowState::Unreadable;
+    else if (m_view.title == NoteView::emptyTitle())
+        failure = RowState::NotNote;
+    else if (!m_bodyPlaceholder.isEmpty())
+        failure = RowState::OtherLayout;
+    reportLoad(path, failure);
+    listShownFolder();
     updateStepItems();
+}
+
+// A file that shows no note is named in the status bar, so that among thousands the broken one
+// can be found again; the list greys it, whatever it found when it read the file.
+void frmMain::reportLoad(const QString &path, std::optional<RowState> failure)
+{
+    if (!failure) {
+        statusBar()->clearMessage();
+        return;
+    }
+    statusBar()->showMessage(shownText(qvGetFileName(path)) + QStringLiteral(": ") +
+                             RowStateText(*failure));
+    pnlNotes->setFileState(path, *failure);
 }
 
 std::optional<QvError> frmMain::readParseAndShow(const QString &path, int pick)
@@ -157,4 +187,12 @@ void frmMain::showView()
     LongRunLayout::ensureRoomFor(m_view.txtBody);
     txtBody->setPlainText(m_view.txtBody);
     txtBody->setPlaceholderText(m_bodyPlaceholder);
+    updateNoteItems();
+    findMatches();
+}
+
+// Export needs a note on show; with none, it is disabled.
+void frmMain::updateNoteItems()
+{
+    mnuFile[4]->setEnabled(m_view.title != NoteView::emptyTitle());
 }

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window's settings that outlive a run: its placement and the date display mode.
+// The window's settings that outlive a run: its placement, the date display mode, the reading of
+// every layout, the note list, the zoom and the recent files.
 
 #include "appinfo.h"
 #include "frmmain.h"
-#include "frmsearch.h"
+#include "notelistpanel.h"
+#include "qvwindow.h"
 #include "settingsstore.h"
 
 #include <QAction>
+#include <QSplitter>
+
+#include <algorithm>
 
 namespace {
 
@@ -14,24 +19,45 @@ const QString NoSection;
 const QString PlacementName = QStringLiteral("Window placement");
 const QString ShortDateName = QStringLiteral("Short Date");
 const QString LenientName = QStringLiteral("Lenient layouts");
-const QString SearchPlacementName = QStringLiteral("Search window placement");
+const QString NoteListName = QStringLiteral("Note list");
+const QString NoteListWidthName = QStringLiteral("Note list width");
+const QString ZoomName = QStringLiteral("Zoom");
+const QString RecentName = QStringLiteral("Recent");
 
 } // namespace
 
 void frmMain::LoadSettings()
 {
+    SettingsStore store;
+    const AppInfo app = AppInfo::current();
+    Zoom = std::clamp(store.ReadValue(NoSection, ZoomName, SettingsStore::Number, app, 100).toInt(),
+                      MinZoom, MaxZoom);
+    applyZoom();
+    m_listWidth = std::max(
+        0, store.ReadValue(NoSection, NoteListWidthName, SettingsStore::Number, app, 0).toInt());
+    // Shown before the placement is restored: the placement stored holds it.
+    const bool listShown =
+        store.ReadValue(NoSection, NoteListName, SettingsStore::Boolean, app, false).toBool();
+    if (listShown)
+        ShowNoteList(true);
+    if (listShown || Zoom != 100) {
+        adjustSize();
+        qvCenterFormEx(this);
+    }
     // The designed size, frame excluded: the size a window is given here.
     const QSize designed = size();
-    SettingsStore store;
-    store.RestoreWindowPlacement(this, NoSection, PlacementName, AppInfo::current(), designed);
+    store.RestoreWindowPlacement(this, NoSection, PlacementName, app, designed);
     ShortDate =
-        store.ReadValue(NoSection, ShortDateName, SettingsStore::Boolean, AppInfo::current(), false)
-            .toBool();
+        store.ReadValue(NoSection, ShortDateName, SettingsStore::Boolean, app, false).toBool();
     mnuSettings[0]->setChecked(ShortDate);
     LenientLayouts =
-        store.ReadValue(NoSection, LenientName, SettingsStore::Boolean, AppInfo::current(), false)
-            .toBool();
+        store.ReadValue(NoSection, LenientName, SettingsStore::Boolean, app, false).toBool();
     mnuSettings[1]->setChecked(LenientLayouts);
+    Recent = store.ReadValue(NoSection, RecentName, SettingsStore::TextList, app, QStringList())
+                 .toStringList()
+                 .mid(0, MaxRecent);
+    updateRecentMenu();
+    fitOnScreen();
 }
 
 void frmMain::SaveSettings()
@@ -40,18 +66,26 @@ void frmMain::SaveSettings()
     SettingsStore store;
     m_settingsWrites.run(
         [&] { store.SaveWindowPlacement(this, NoSection, PlacementName, AppInfo::current()); });
-    m_settingsWrites.run([&] {
-        store.WriteValue(NoSection, ShortDateName, SettingsStore::Boolean, ShortDate,
-                         AppInfo::current());
-    });
-    m_settingsWrites.run([&] {
-        store.WriteValue(NoSection, LenientName, SettingsStore::Boolean, LenientLayouts,
-                         AppInfo::current());
-    });
-    if (m_search != nullptr)
+    struct Entry
+    {
+        QString name;
+        int kind;
+        QVariant value;
+    };
+    const int listWidth = pnlNotes->isHidden() ? m_listWidth : pnlNotes->width();
+    const QList<Entry> entries{{ShortDateName, SettingsStore::Boolean, ShortDate},
+                               {LenientName, SettingsStore::Boolean, LenientLayouts},
+                               {NoteListName, SettingsStore::Boolean, !pnlNotes->isHidden()},
+                               {NoteListWidthName, SettingsStore::Number, listWidth},
+                               {ZoomName, SettingsStore::Number, Zoom}};
+    for (const Entry &entry : entries)
         m_settingsWrites.run([&] {
-            store.SaveWindowPlacement(m_search, NoSection, SearchPlacementName, AppInfo::current());
+            store.WriteValue(NoSection, entry.name, entry.kind, entry.value, AppInfo::current());
         });
+    m_settingsWrites.run([&] {
+        store.WriteValue(NoSection, RecentName, SettingsStore::TextList, Recent,
+                         AppInfo::current());
+    });
 }
 
 void frmMain::mnuSettings_Click(int index)
@@ -66,6 +100,8 @@ void frmMain::mnuSettings_Click(int index)
         mnuSettings[1]->setChecked(LenientLayouts);
         break;
     default:
-        break;
+        return;
     }
+    // What is on display stays; the list is read again, and a filter under way starts again.
+    listShownFolder();
 }

@@ -5,6 +5,7 @@
 #include "folderwatch.h"
 #include "frmmain.h"
 #include "messagebox.h"
+#include "notelistpanel.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -26,6 +27,14 @@ bool frmMain::listsShownFolder() const
 
 void frmMain::StepNote(int direction)
 {
+    // The list, where it holds the folder, sets the order and leaves out what its filter does.
+    if (stepsByList()) {
+        const auto next = pnlNotes->neighbour(m_lastTried, int(m_noteOfFile), direction);
+        if (next)
+            loadNote(next->first, next->second);
+        updateStepItems();
+        return;
+    }
     const qsizetype inFile = m_noteOfFile + direction;
     if (inFile >= 0 && inFile < m_notesOfFile.size()) {
         showNoteOfFile(inFile);
@@ -60,6 +69,9 @@ void frmMain::stepToNeighbour(int direction)
 
 void frmMain::OpenFolder(const QString &folder)
 {
+    m_triedAny = true;
+    updateStartHint();
+    ShowNoteList(true);
     m_pendingStep = 0;
     m_pendingFolder = QFileInfo(folder).absoluteFilePath();
     if (m_folderNotes->folder() == m_pendingFolder && m_folderNotes->isCurrent()) {
@@ -76,6 +88,7 @@ void frmMain::folderListed()
         const QString folder = std::exchange(m_pendingFolder, QString());
         if (!m_folderNotes->notes().isEmpty()) {
             LoadNoteFile(m_folderNotes->notes().front());
+            remember(folder);
             return;
         }
         const QString why =
@@ -90,6 +103,7 @@ void frmMain::folderListed()
         updateStepItems();
         return;
     }
+    listShownFolder();
     const int step = std::exchange(m_pendingStep, 0);
     if (step != 0 && listsShownFolder()) {
         stepToNeighbour(step);
@@ -103,6 +117,8 @@ void frmMain::folderListed()
 void frmMain::updateStepItems()
 {
     const auto canStep = [this](int direction) {
+        if (stepsByList())
+            return pnlNotes->neighbour(m_lastTried, int(m_noteOfFile), direction).has_value();
         const qsizetype inFile = m_noteOfFile + direction;
         if (inFile >= 0 && inFile < m_notesOfFile.size())
             return true;

@@ -6,18 +6,27 @@
 //         Shows FOLDER/memo1.vnt and, once the folder has been listed, prints "ready WINDOW".
 //         For each Ctrl+PgDown that follows: milliseconds from the key's arrival to the body
 //         painted with the next note ("step MS"). Ends after STEPS steps.
+//     quillet-bench-folder list FOLDER
+//         Shows the note list, empty, and prints "ready WINDOW". F8 then opens FOLDER as File >
+//         Open folder does; from the key: "list first MS all MS rows N late MS added KB": to the
+//         first rows painted, to every row painted, the rows, the longest lateness of a 5 ms
+//         timer on the user-interface thread meanwhile, and the peak memory added over what the
+//         program held when it was ready.
 //     quillet-bench-folder find FOLDER QUERY
-//         Opens the search window, warms the cache with a search that finds nothing, prints
-//         "ready WINDOW", and waits for QUERY to be typed. From the keystroke that completes it:
-//         "find first MS all MS results N late MS added KB": to the first result painted, to
-//         every result painted, the result count, the longest lateness of a 5 ms timer on the
-//         user-interface thread while typing and searching, and the peak memory added over what
-//         the program held when it was ready.
+//         Shows FOLDER/memo1.vnt and the note list, warms the cache with a filter that finds
+//         nothing, puts the focus in the filter, prints "ready WINDOW", and waits for QUERY to be
+//         typed. From the keystroke that completes it: "find first MS all MS results N late MS
+//         added KB", as for the list.
+//     quillet-bench-folder match NOTE QUERY STEPS
+//         Shows NOTE with QUERY in the filter, waits for its matches in the note to be marked,
+//         and prints "ready WINDOW". For each Ctrl+G or Ctrl+Shift+G that follows: milliseconds
+//         from the key's arrival to the body painted with the match selected ("match MS"). Ends
+//         after STEPS keys.
 
 #include "folderwatch.h"
 #include "frmmain.h"
-#include "frmsearch.h"
 #include "modmain.h"
+#include "notelistpanel.h"
 #include "quilletapplication.h"
 
 #include <QElapsedTimer>
@@ -25,8 +34,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 
 #include <cstdio>
 #include <memory>
@@ -174,68 +183,151 @@ void benchStep(frmMain *window, const QString &folder, int steps)
     wait->start(10);
 }
 
-void benchFind(frmMain *window, const QString &folder, const QString &query)
+// Measures the user-interface thread's lateness: how much later than asked a short timer fires.
+QTimer *lateness(QObject *owner, const std::shared_ptr<Run> &run)
 {
-    window->LoadNoteFile(folder + QStringLiteral("/memo1.vnt"));
-    window->FindInNotes();
-    frmSearch *search = window->searchWindow();
-    // A search that finds nothing reads every note once, so that the cache is warm.
-    search->txtQuery->setText(QStringLiteral("\u2400"));
-    const auto run = std::make_shared<Run>();
-    run->clock.start();
-
-    // The user-interface thread's lateness: how much later than asked a short timer fires.
-    auto *ticker = new QTimer(search);
+    auto *ticker = new QTimer(owner);
     ticker->setTimerType(Qt::PreciseTimer);
     ticker->setInterval(TimerMs);
-    QObject::connect(ticker, &QTimer::timeout, search, [run] {
+    QObject::connect(ticker, &QTimer::timeout, owner, [run] {
         const qint64 now = run->clock.nsecsElapsed();
         if (run->lastTickNs > 0)
             run->lateMs = std::max(run->lateMs, double(now - run->lastTickNs) / 1e6 - TimerMs);
         run->lastTickNs = now;
     });
+    return ticker;
+}
 
-    const auto complete = [search, query] {
-        return search->txtQuery->text() == query;
-    };
-    auto *allPainted = new PaintWatch(search->lstResults->viewport(), [run, search] {
-        const long peak = statusKilobytes("VmHWM:");
-        std::printf("find first %.3f all %.3f results %d late %.3f added %ld\n", run->firstMs,
-                    run->msSinceKey(), search->results().rowCount(), run->lateMs,
-                    peak - run->baseKb);
-        std::fflush(stdout);
-        QCoreApplication::exit(0);
-    });
-    auto *firstPainted =
-        new PaintWatch(search->lstResults->viewport(), [run] { run->firstMs = run->msSinceKey(); });
-    QObject::connect(&search->results(), &QAbstractItemModel::rowsInserted, search,
-                     [run, complete, firstPainted] {
-                         if (complete() && run->firstMs < 0)
+// What the window holds now is the base that the peak memory is measured from.
+void startMemory(Run &run)
+{
+    run.baseKb = statusKilobytes("VmRSS:");
+    resetPeakMemory();
+}
+
+void report(const char *what, const Run &run, double firstMs, int count)
+{
+    const long peak = statusKilobytes("VmHWM:");
+    std::printf("%s first %.3f all %.3f %s %d late %.3f added %ld\n", what, firstMs,
+                run.msSinceKey(), what[0] == 'l' ? "rows" : "results", count, run.lateMs,
+                peak - run.baseKb);
+    std::fflush(stdout);
+    QCoreApplication::exit(0);
+}
+
+void benchList(frmMain *window, const QString &folder)
+{
+    window->ShowNoteList(true);
+    NoteListPanel *list = window->pnlNotes;
+    const auto run = std::make_shared<Run>();
+    run->clock.start();
+    QTimer *ticker = lateness(window, run);
+    QWidget *rows = list->lstNotes->viewport();
+    auto *allPainted = new PaintWatch(
+        rows, [run, list] { report("list", *run, run->firstMs, list->model().rowCount()); });
+    auto *firstPainted = new PaintWatch(rows, [run] { run->firstMs = run->msSinceKey(); });
+    QObject::connect(list->lstNotes->model(), &QAbstractItemModel::rowsInserted, list,
+                     [run, firstPainted] {
+                         if (run->keyNs >= 0 && run->firstMs < 0)
                              firstPainted->arm();
                      });
-    QObject::connect(search, &frmSearch::searchFinished, search, [=] {
+    QObject::connect(list, &NoteListPanel::readingFinished, list, [run, allPainted, rows] {
+        if (run->keyNs < 0)
+            return;
+        allPainted->arm();
+        rows->update();
+    });
+    new KeyWatch([](const QKeyEvent &key) { return key.key() == Qt::Key_F8; },
+                 [run, ticker, window, folder] {
+                     run->keyNs = run->clock.nsecsElapsed();
+                     ticker->start();
+                     window->OpenFolder(folder);
+                 });
+    QTimer::singleShot(0, window, [run, window] {
+        startMemory(*run);
+        ready(window);
+    });
+}
+
+void benchFind(frmMain *window, const QString &folder, const QString &query)
+{
+    window->LoadNoteFile(folder + QStringLiteral("/memo1.vnt"));
+    window->ShowNoteList(true);
+    NoteListPanel *list = window->pnlNotes;
+    const auto run = std::make_shared<Run>();
+    run->clock.start();
+    QTimer *ticker = lateness(window, run);
+    const auto complete = [list, query] {
+        return list->txtFilter->text() == query;
+    };
+    QWidget *rows = list->lstNotes->viewport();
+    auto *allPainted = new PaintWatch(
+        rows, [run, list] { report("find", *run, run->firstMs, list->model().matchCount()); });
+    auto *firstPainted = new PaintWatch(rows, [run] { run->firstMs = run->msSinceKey(); });
+    QObject::connect(list->lstNotes->model(), &QAbstractItemModel::rowsInserted, list,
+                     [run, complete, firstPainted] {
+                         if (run->warm && complete() && run->firstMs < 0)
+                             firstPainted->arm();
+                     });
+    QObject::connect(list, &NoteListPanel::filterFinished, list, [=] {
         if (run->warm) {
             if (complete()) {
                 allPainted->arm();
-                search->lstResults->viewport()->update();
+                rows->update();
             }
             return;
         }
         run->warm = true;
-        search->txtQuery->clear();
-        // What the window holds before the user types: the search adds to it.
-        run->baseKb = statusKilobytes("VmRSS:");
-        resetPeakMemory();
+        list->txtFilter->clear();
+        window->FindInNotes();
+        startMemory(*run);
         // Timed from the keystroke that completes the query; each one before it started a
-        // search that the next one cancelled.
-        new KeyWatch([search](const QKeyEvent &) { return search->txtQuery->hasFocus(); },
+        // filter that the next one cancelled.
+        new KeyWatch([list](const QKeyEvent &) { return list->txtFilter->hasFocus(); },
                      [run, ticker] {
                          run->keyNs = run->clock.nsecsElapsed();
                          if (!ticker->isActive())
                              ticker->start();
                      });
-        ready(search);
+        ready(window);
     });
+    // A filter that finds nothing reads every note once, so that the cache is warm: once the
+    // rows have been read.
+    QObject::connect(list, &NoteListPanel::readingFinished, list, [list, run] {
+        if (!run->warm && list->txtFilter->text().isEmpty())
+            list->txtFilter->setText(QStringLiteral("\u2400"));
+    });
+}
+
+void benchMatch(frmMain *window, const QString &note, const QString &query, int steps)
+{
+    window->LoadNoteFile(note);
+    window->pnlNotes->txtFilter->setText(query);
+    const auto run = std::make_shared<Run>();
+    run->clock.start();
+    auto *painted = new PaintWatch(window->txtBody->viewport(), [run, steps] {
+        std::printf("match %.3f\n", run->msSinceKey());
+        std::fflush(stdout);
+        if (++run->steps == steps)
+            QCoreApplication::exit(0);
+    });
+    new KeyWatch(
+        [](const QKeyEvent &key) {
+            return key.key() == Qt::Key_G && (key.modifiers() & Qt::ControlModifier) != 0;
+        },
+        [run, painted] {
+            run->keyNs = run->clock.nsecsElapsed();
+            painted->arm();
+        });
+    auto *wait = new QTimer(window);
+    QObject::connect(wait, &QTimer::timeout, window, [window, wait] {
+        if (!window->isFindingMatches() && !window->bodyMatches().isEmpty()) {
+            wait->stop();
+            window->txtBody->setFocus();
+            ready(window);
+        }
+    });
+    wait->start(10);
 }
 
 } // namespace
@@ -245,18 +337,29 @@ int main(int argc, char *argv[])
     QuilletApplication application(argc, argv);
     QuilletApplication::configure();
     const QStringList arguments = QApplication::arguments().mid(1);
-    if (arguments.size() != 3 || (arguments[0] != u"step" && arguments[0] != u"find")) {
-        std::fprintf(stderr, "usage: quillet-bench-folder step FOLDER STEPS | find FOLDER QUERY\n");
+    const QString mode = arguments.value(0);
+    const bool usable =
+        (mode == u"step" && arguments.size() == 3) || (mode == u"list" && arguments.size() == 2) ||
+        (mode == u"find" && arguments.size() == 3) || (mode == u"match" && arguments.size() == 4);
+    if (!usable) {
+        std::fprintf(stderr, "usage: quillet-bench-folder step FOLDER STEPS | list FOLDER | "
+                             "find FOLDER QUERY | match NOTE QUERY STEPS\n");
         return 2;
     }
-    return QuilletApplication::run([&arguments] {
+    return QuilletApplication::run([&arguments, &mode] {
         Main();
         frmMain *window = MainForm();
         window->setCommandLineSource([] { return QString(); });
-        if (arguments[0] == u"step")
+        // What each run measures is shown or not whatever an earlier run left in the settings.
+        window->ShowNoteList(false);
+        if (mode == u"step")
             benchStep(window, arguments[1], arguments[2].toInt());
-        else
+        else if (mode == u"list")
+            benchList(window, arguments[1]);
+        else if (mode == u"find")
             benchFind(window, arguments[1], arguments[2]);
+        else
+            benchMatch(window, arguments[1], arguments[2], arguments[3].toInt());
         QTimer giveUp;
         giveUp.setSingleShot(true);
         QObject::connect(&giveUp, &QTimer::timeout, [] {

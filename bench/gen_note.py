@@ -4,11 +4,13 @@
 is a single long line without blanks.
 
 Every octet of the body is an escape (=XX), lines are at most 76 columns and end in a soft
-break ("="), and lines end in CR LF. The text is a deterministic mix of Russian and English
-sentences with hard line breaks, so the decoded body is realistic UTF-8 of one- and two-octet
-characters.
+break ("="), and lines end in CR LF, so that soft breaks fall inside characters. The text is a
+deterministic mix of Russian and English sentences with hard line breaks, so the decoded body is
+realistic UTF-8 of one- and two-octet characters; or, with --script, text wholly in Russian
+(two-octet letters between blanks) or wholly in Japanese (three-octet characters, no blanks).
 
-    gen_note.py SIZE OUT                   SIZE in bytes, or with a suffix K or M (binary units)
+    gen_note.py [--script mixed|ru|ja] SIZE OUT
+                                           SIZE in bytes, or with a suffix K or M (binary units)
     gen_note.py --long-line COUNT OUT      a body of COUNT characters (suffix K or M allowed)
     gen_note.py --folder COUNT SIZE OUT    a folder of COUNT notes of SIZE bytes each
     gen_note.py --many SIZE OUT            a file of short notes, SIZE bytes at most
@@ -44,19 +46,37 @@ WORDS_EN = (
 ).split()
 
 
-def sentences(rng):
-    """Endless UTF-8 text: sentences of either language, now and then a hard line break."""
+# Phrases of a Japanese memo, written without blanks between them, as Japanese is.
+WORDS_JA = (
+    "パンを買う 牛乳 母に電話する 金曜日の会議 水曜日までに報告書を出す 郵便局で荷物を受け取る "
+    "歯医者を予約する 電気代を払う 今週の予定 傘を忘れない 誕生日の贈り物 電車の切符"
+).split()
+
+SCRIPTS = ("mixed", "ru", "ja")
+
+
+def sentences(rng, script="mixed"):
+    """Endless UTF-8 text: sentences of the script's language (either language for "mixed"), now
+    and then a hard line break."""
     while True:
-        words = WORDS_RU if rng.random() < 0.6 else WORDS_EN
-        sentence = " ".join(rng.choice(words) for _ in range(rng.randint(4, 12)))
-        ending = "\r\n" if rng.random() < 0.3 else " "
-        yield (sentence[0].upper() + sentence[1:] + "." + ending).encode("utf-8")
+        ending = "\r\n" if rng.random() < 0.3 else None
+        count = rng.randint(4, 12)
+        if script == "ja":
+            sentence = "、".join(rng.choice(WORDS_JA) for _ in range(count)) + "。"
+            yield (sentence + (ending or "")).encode("utf-8")
+            continue
+        if script == "ru":
+            words = WORDS_RU
+        else:
+            words = WORDS_RU if rng.random() < 0.6 else WORDS_EN
+        sentence = " ".join(rng.choice(words) for _ in range(count))
+        yield (sentence[0].upper() + sentence[1:] + "." + (ending or " ")).encode("utf-8")
 
 
-def body_octets(rng, count):
+def body_octets(rng, count, script="mixed"):
     """Exactly `count` octets of valid UTF-8 text."""
     text = bytearray()
-    source = sentences(rng)
+    source = sentences(rng, script)
     while len(text) < count:
         text += next(source)
     cut = count
@@ -69,9 +89,10 @@ def escape_line(octets):
     return "".join("=%02X" % b for b in octets).encode("ascii")
 
 
-def make_note(size, seed=20130403, phrase=None):
+def make_note(size, seed=20130403, phrase=None, script="mixed"):
     """A note of exactly `size` bytes (at least a few hundred), all of it ASCII. Its text comes
-    from `seed`; `phrase`, when given, stands at its start."""
+    from `seed` in the language of `script` (see SCRIPTS); `phrase`, when given, stands at its
+    start."""
     room = size - len(HEADER) - len(FOOTER)
     if room < 16:
         raise ValueError("size too small for a note: %d" % size)
@@ -79,7 +100,8 @@ def make_note(size, seed=20130403, phrase=None):
     full_lines = (room - len(CRLF)) // line_bytes
     rest = room - full_lines * line_bytes
     last_escapes = (rest - len(CRLF)) // 3
-    octets = body_octets(random.Random(seed), full_lines * ESCAPES_PER_LINE + last_escapes)
+    octets = body_octets(random.Random(seed), full_lines * ESCAPES_PER_LINE + last_escapes,
+                         script)
     if phrase:
         marked = phrase.encode("utf-8") + b"\r\n"
         octets = (marked + octets)[: len(octets)]
@@ -167,6 +189,10 @@ def parse_size(text):
 
 
 def main(argv):
+    script = "mixed"
+    if len(argv) >= 3 and argv[1] == "--script" and argv[2] in SCRIPTS:
+        script = argv[2]
+        argv = argv[:1] + argv[3:]
     if len(argv) == 5 and argv[1] == "--folder":
         make_folder(argv[4], int(argv[2]), parse_size(argv[3]))
         return 0
@@ -178,7 +204,8 @@ def main(argv):
     if len(argv) != 3 and not long_line:
         sys.stderr.write(__doc__)
         return 2
-    note = make_long_line_note(parse_size(argv[2])) if long_line else make_note(parse_size(argv[1]))
+    note = (make_long_line_note(parse_size(argv[2])) if long_line
+            else make_note(parse_size(argv[1]), script=script))
     with open(argv[-1], "wb") as out:
         out.write(note)
     return 0

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer started as `quillet FILE` starts, with a probe: at the first paint of the body
 // field after the note has been loaded, it reports the time and quits. With --escape it presses
-// Escape in the body field instead of quitting, and reports when the window has gone.
+// Escape in the body field instead of quitting, and reports when the window has gone. With
+// --list the note list is shown from the start, as its setting says; without, it is not.
 //
-//     quillet-bench-viewer [--escape] FILE
+//     quillet-bench-viewer [--escape] [--list] FILE
 
+#include "appinfo.h"
 #include "frmmain.h"
 #include "modmain.h"
 #include "quilletapplication.h"
+#include "settingsstore.h"
 #include "shownprobe.h"
 
 #include <QKeyEvent>
@@ -53,8 +56,11 @@ int main(int argc, char *argv[])
     QuilletApplication::configure();
     QStringList arguments = QApplication::arguments().mid(1);
     const bool escape = arguments.removeAll(QStringLiteral("--escape")) > 0;
+    const bool list = arguments.removeAll(QStringLiteral("--list")) > 0;
     const QString file = arguments.value(0);
-    const int status = QuilletApplication::run([escape, file] {
+    const int status = QuilletApplication::run([escape, list, file] {
+        SettingsStore().WriteValue(QString(), QStringLiteral("Note list"), SettingsStore::Boolean,
+                                   list, AppInfo::current());
         Main();
         frmMain *window = MainForm();
         window->setCommandLineSource([file] { return file; });

@@ -7,7 +7,6 @@
 #include "qvfilename.h"
 
 #include <QDateTime>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -99,10 +98,10 @@ void NoteFolderList::refresh()
     m_changesAtStart = m_changes;
     // Each listing sorts with a collator of its own: one collator is not to be shared between
     // threads.
-    m_listing.setFuture(QtConcurrent::run(&BackgroundPool(), [folder = m_folder] {
-        LowerThreadPriority();
-        return list(folder, NaturalOrder());
-    }));
+    m_listing.setFuture(
+        RunInBackground<Listing>([folder = m_folder](QFutureInterface<Listing> &future) {
+            future.reportAndMoveResult(list(folder, NaturalOrder()));
+        }));
 }
 
 void NoteFolderList::takeListing()

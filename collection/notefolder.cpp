@@ -115,12 +115,15 @@ bool isNoteFileName(QStringView name)
 
 // Qt's collator has no numeric mode for the C locale, which a session without LANG runs in: the
 // root collation orders as the C locale would, and numbers by their value.
-NaturalOrder::NaturalOrder(const QLocale &locale)
-    : m_collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale)
+QCollator NaturalCollator(const QLocale &locale)
 {
-    m_collator.setNumericMode(true);
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
 }
+
+NaturalOrder::NaturalOrder(const QLocale &locale) : m_collator(NaturalCollator(locale)) {}
 
 bool NaturalOrder::lessThan(const QString &a, const QString &b) const
 {

@@ -26,6 +26,10 @@ struct FolderListing
     QStringList subfolders;
 };
 
+// A collator for the order of a file manager: numbers by value (2 before 10), letter case
+// ignored, by the locale's collation (English where the locale is C, which has none).
+QCollator NaturalCollator(const QLocale &locale = QLocale());
+
 // The order of a file manager: natural (memo2 before memo10), by the locale's collation and
 // ignoring letter case; names the collation cannot tell apart are ordered by their code units, so
 // the order is total.

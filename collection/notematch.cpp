@@ -66,7 +66,40 @@ qsizetype NoteMatcher::indexIn(QStringView text) const
     return -1;
 }
 
+QList<qsizetype> NoteMatcher::matchesIn(QStringView text, qsizetype limit) const
+{
+    QList<qsizetype> found;
+    const qsizetype length = m_folded.size();
+    if (length == 0 || text.size() < length)
+        return found;
+    QString piece(std::min(text.size(), PieceSize + length - 1), Qt::Uninitialized);
+    // Where the next match may start: after the end of the last one.
+    qsizetype next = 0;
+    for (qsizetype start = 0; start + length <= text.size() && found.size() < limit;
+         start += PieceSize) {
+        const QStringView window = text.sliced(start, std::min(text.size() - start, piece.size()));
+        foldInto(window, piece.data());
+        const QStringView folded = QStringView(piece).first(window.size());
+        // No match fits in the overlap with the next piece; one that reaches into it is skipped
+        // there, as the next match starts after it.
+        for (qsizetype from = std::max<qsizetype>(next - start, 0); found.size() < limit;) {
+            const qsizetype at = m_matcher.indexIn(folded, from);
+            if (at < 0)
+                break;
+            found.append(start + at);
+            next = start + at + length;
+            from = at + length;
+        }
+    }
+    return found;
+}
+
 QString MatchExcerpt(QStringView text, qsizetype start, qsizetype length, qsizetype width)
+{
+    return ExcerptAround(text, start, length, width).text;
+}
+
+Excerpt ExcerptAround(QStringView text, qsizetype start, qsizetype length, qsizetype width)
 {
     start = std::clamp<qsizetype>(start, 0, text.size());
     length = std::clamp<qsizetype>(length, 0, text.size() - start);
@@ -87,13 +120,15 @@ QString MatchExcerpt(QStringView text, qsizetype start, qsizetype length, qsizet
     if (to > from && to < text.size() && text[to].isLowSurrogate())
         --to;
 
-    QString excerpt;
-    excerpt.reserve(to - from + 2);
+    Excerpt excerpt;
+    excerpt.text.reserve(to - from + 2);
     if (from > 0 && !isLineBreak(text[from - 1]))
-        excerpt += Ellipsis;
+        excerpt.text += Ellipsis;
+    excerpt.matchStart = excerpt.text.size() + std::max<qsizetype>(start - from, 0);
+    excerpt.matchLength = std::clamp<qsizetype>(std::min(start + shown, to) - start, 0, shown);
     for (const QChar c : text.sliced(from, to - from))
-        excerpt += c.category() == QChar::Other_Control || isLineBreak(c) ? QChar(u' ') : c;
+        excerpt.text += c.category() == QChar::Other_Control || isLineBreak(c) ? QChar(u' ') : c;
     if (to < text.size() && !isLineBreak(text[to]))
-        excerpt += Ellipsis;
+        excerpt.text += Ellipsis;
     return excerpt;
 }

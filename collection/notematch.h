@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringMatcher>
 #include <QStringView>
@@ -24,6 +25,9 @@ public:
     // Where the first match in `text` starts, or -1. Goes over the text in pieces, so that a
     // large text is never copied whole.
     [[nodiscard]] qsizetype indexIn(QStringView text) const;
+    // Where the matches in `text` start, one after the other without overlapping, the first
+    // `limit` of them. Goes over the text once, in pieces.
+    [[nodiscard]] QList<qsizetype> matchesIn(QStringView text, qsizetype limit) const;
 
 private:
     QString m_folded;
@@ -34,3 +38,12 @@ private:
 // about `width` characters with "…" where it was cut, tabs and other control characters as
 // blanks. Looks no further than `width` characters to either side of the match.
 QString MatchExcerpt(QStringView text, qsizetype start, qsizetype length, qsizetype width = 80);
+
+// The same excerpt, with where the match stands in it (as much of the match as it shows).
+struct Excerpt
+{
+    QString text;
+    qsizetype matchStart = 0;
+    qsizetype matchLength = 0;
+};
+Excerpt ExcerptAround(QStringView text, qsizetype start, qsizetype length, qsizetype width = 80);

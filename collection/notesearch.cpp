@@ -4,19 +4,16 @@
 #include "backgroundwork.h"
 #include "lenientreader.h"
 #include "notefolder.h"
+#include "orderedwork.h"
 #include "parsenote.h"
 #include "qverror.h"
 #include "textfilereader.h"
 
 #include <QElapsedTimer>
-#include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QThread>
 
 #include <algorithm>
-#include <atomic>
 #include <new>
-#include <vector>
 
 namespace {
 
@@ -52,31 +49,55 @@ std::optional<FieldMatch> firstMatch(const NoteView &view, const NoteMatcher &ma
     return std::nullopt;
 }
 
-QList<NoteView> readNotes(const QString &path, const SearchOptions &options)
+// A file's notes as the window would show them, and whether they are the lenient reading's of a
+// file whose one strict note shows no text.
+struct ReadNotes
+{
+    QList<NoteView> notes;
+    bool otherLayout = false;
+};
+
+ReadNotes readNotes(const QString &path, const SearchOptions &options)
 {
     SilentSink silent;
+    const QByteArray bytes = TextFileReader::shared().ReadAllBytes(path);
+    ReadNotes read;
     if (options.lenient) {
-        LenientReading reading =
-            ReadNotesLenient(TextFileReader::shared().ReadAllBytes(path), options.display, silent);
-        if (!reading.accepted)
-            return {};
-        return std::move(reading.notes);
+        LenientReading reading = ReadNotesLenient(bytes, options.display, silent);
+        if (reading.accepted)
+            read.notes = std::move(reading.notes);
+        return read;
     }
     NoteView view;
-    if (!ParseNote(TextFileReader::shared().ReadAllText(path), view, options.display, silent))
-        return {};
-    return {view};
+    if (!ParseNote(TextFileReader::DecodeText(bytes), view, options.display, silent))
+        return read;
+    if (view.txtBody.isEmpty() && HoldsNoteText(bytes)) {
+        LenientReading reading = ReadNotesLenient(bytes, options.display, silent);
+        if (!reading.notes.isEmpty()) {
+            read.notes = std::move(reading.notes);
+            read.otherLayout = true;
+            return read;
+        }
+    }
+    read.notes.append(std::move(view));
+    return read;
 }
 
 } // namespace
+
+bool operator==(const SearchOptions &a, const SearchOptions &b)
+{
+    return a.lenient == b.lenient && a.display.shortDate == b.display.shortDate &&
+           a.display.locale == b.display.locale && a.display.zone == b.display.zone;
+}
 
 FileFindings SearchNoteFile(const QString &path, const NoteMatcher &matcher,
                             const SearchOptions &options)
 {
     FileFindings findings;
-    QList<NoteView> notes;
+    ReadNotes read;
     try {
-        notes = readNotes(path, options);
+        read = readNotes(path, options);
     } catch (const QvError &) {
         return findings;
     } catch (const std::bad_alloc &) {
@@ -84,80 +105,35 @@ FileFindings SearchNoteFile(const QString &path, const NoteMatcher &matcher,
     }
     // A file the lenient reading accepts holds at least one note; the strict reading's notes
     // come one to a file.
-    findings.readable = !notes.isEmpty();
-    for (qsizetype i = 0; i < notes.size(); ++i) {
-        const std::optional<FieldMatch> match = firstMatch(notes[i], matcher);
+    findings.readable = !read.notes.isEmpty();
+    for (qsizetype i = 0; i < read.notes.size(); ++i) {
+        const std::optional<FieldMatch> match = firstMatch(read.notes[i], matcher);
         if (!match)
             continue;
         NoteHit hit;
         hit.path = path;
-        hit.note = int(i);
-        hit.notesInFile = int(notes.size());
-        hit.modified = notes[i].txtDateModified;
+        hit.note = read.otherLayout ? 0 : int(i);
+        hit.notesInFile = read.otherLayout ? 1 : int(read.notes.size());
+        hit.modified = read.notes[i].txtDateModified;
         hit.field = match->field;
         hit.start = match->start;
-        hit.excerpt = MatchExcerpt(*match->text, match->start, matcher.length());
+        Excerpt excerpt = ExcerptAround(*match->text, match->start, matcher.length());
+        hit.excerpt = std::move(excerpt.text);
+        hit.excerptStart = excerpt.matchStart;
+        hit.excerptLength = excerpt.matchLength;
+        hit.otherLayout = read.otherLayout;
         findings.hits.append(std::move(hit));
+        // The one strict note is listed once, whichever of the other layout's notes matched.
+        if (read.otherLayout)
+            break;
     }
     return findings;
 }
 
 namespace {
 
-// Files are searched in runs of a few, claimed in order by whichever thread is free.
-constexpr qsizetype FilesPerClaim = 16;
-
-// What the threads of one search share: the files, and each one's findings once it is searched.
-class SharedWalk
-{
-public:
-    explicit SharedWalk(const QStringList &files, const NoteMatcher &matcher,
-                        const SearchOptions &options)
-        : m_files(files), m_matcher(matcher), m_options(options), m_slots(files.size())
-    {
-    }
-
-    // Searches the next unclaimed run of files; false once none is left or the walk stops.
-    bool searchNextRun()
-    {
-        const qsizetype first = m_next.fetch_add(FilesPerClaim);
-        if (first >= m_files.size())
-            return false;
-        const qsizetype end = std::min(m_files.size(), first + FilesPerClaim);
-        for (qsizetype i = first; i < end; ++i) {
-            if (!m_stopped.load(std::memory_order_relaxed))
-                m_slots[i].found = SearchNoteFile(m_files[i], m_matcher, m_options);
-            m_slots[i].done.store(true, std::memory_order_release);
-            m_slots[i].done.notify_one();
-        }
-        return !m_stopped.load(std::memory_order_relaxed);
-    }
-
-    // The findings of file `index`, once searched: helping with the search while they are not.
-    FileFindings take(qsizetype index)
-    {
-        while (!m_slots[index].done.load(std::memory_order_acquire)) {
-            if (!searchNextRun())
-                m_slots[index].done.wait(false, std::memory_order_acquire);
-        }
-        return std::move(m_slots[index].found);
-    }
-
-    void stop() { m_stopped.store(true, std::memory_order_relaxed); }
-
-private:
-    struct Slot
-    {
-        FileFindings found;
-        std::atomic<bool> done{false};
-    };
-    const QStringList &m_files;
-    const NoteMatcher &m_matcher;
-    const SearchOptions &m_options;
-    std::vector<Slot> m_slots;
-    std::atomic<qsizetype> m_next{0};
-    std::atomic<bool> m_stopped{false};
-};
+// Findings done ahead of the one due, at most.
+constexpr qsizetype MaxAhead = 128;
 
 } // namespace
 
@@ -181,19 +157,12 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
         }
     }
 
-    // Reading and parsing the notes takes the time: other cores help, and the findings are
+    // Reading and parsing the notes takes the time: every core helps, and the findings are
     // reported here, in the folder's order.
-    SharedWalk walk(files, matcher, options);
-    QList<QFuture<void>> helpers;
-    // Helpers that the pool cannot start at once are started by waitForFinished below, where
-    // they find nothing left to do.
-    const int helperCount = std::max(1, QThread::idealThreadCount()) - 1;
-    for (int i = 0; i < helperCount && files.size() > FilesPerClaim; ++i)
-        helpers.append(QtConcurrent::run(&BackgroundPool(), [&walk] {
-            LowerThreadPriority();
-            while (walk.searchNextRun()) {
-            }
-        }));
+    OrderedWork<FileFindings> work(
+        files.size(), [&](qsizetype i) { return SearchNoteFile(files[i], matcher, options); },
+        [](const FileFindings &) { return qsizetype(1); },
+        std::max(1, QThread::idealThreadCount()) - 1, MaxAhead, MaxAhead, LowerThreadPriority);
 
     SearchBatch batch;
     batch.total = files.size();
@@ -211,7 +180,8 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
             stopped = true;
             break;
         }
-        FileFindings found = walk.take(i);
+        FileFindings found;
+        work.next(found);
         ++batch.searched;
         if (!found.readable)
             ++batch.skipped;
@@ -223,23 +193,6 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
             flush();
         }
     }
-    walk.stop();
-    for (QFuture<void> &helper : helpers)
-        helper.waitForFinished();
     if (!stopped && !cancelled())
         flush();
-}
-
-QFuture<SearchBatch> StartFolderSearch(const QString &folder,
-                                       const std::optional<QStringList> &notes,
-                                       const QString &query, const SearchOptions &options)
-{
-    return QtConcurrent::run(
-        &BackgroundPool(), [folder, notes, query, options](QPromise<SearchBatch> &promise) {
-            LowerThreadPriority();
-            const NoteMatcher matcher(query);
-            SearchFolder(
-                folder, notes, matcher, options, [&promise] { return promise.isCanceled(); },
-                [&promise](SearchBatch &&batch) { promise.addResult(std::move(batch)); });
-        });
 }

@@ -4,7 +4,6 @@
 #include "formatstamp.h"
 #include "notematch.h"
 
-#include <QFuture>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +18,9 @@ struct SearchOptions
     DateDisplay display;
 };
 
+// Whether two ways of reading notes read them alike.
+bool operator==(const SearchOptions &a, const SearchOptions &b);
+
 // The field of a note where a match was found.
 enum class NoteField { Body, Version, Created, Modified };
 
@@ -32,6 +34,12 @@ struct NoteHit
     NoteField field = NoteField::Body;
     qsizetype start = 0; // in that field's text
     QString excerpt;
+    // Where the match stands in the excerpt.
+    qsizetype excerptStart = 0;
+    qsizetype excerptLength = 0;
+    // Read strictly, the note shows no text, and the match is in the text of another layout that
+    // the lenient reading finds (its place in the file is then 0, the one strict note).
+    bool otherLayout = false;
 };
 
 // What searching one file found: whether it could be read as notes, and the notes that match.
@@ -43,6 +51,8 @@ struct FileFindings
 
 // Reads one file as the window would (never with a message: a rejected file is only unreadable)
 // and matches each of its notes: the body first, then the version and the two dates as shown.
+// A note that the strict reading shows without text, though the file holds text in another
+// layout, is matched on what the lenient reading finds.
 FileFindings SearchNoteFile(const QString &path, const NoteMatcher &matcher,
                             const SearchOptions &options);
 
@@ -64,9 +74,3 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
                   const NoteMatcher &matcher, const SearchOptions &options,
                   const std::function<bool()> &cancelled,
                   const std::function<void(SearchBatch &&)> &report);
-
-// The same, on a thread of the background pool: its batches are the future's results, in order,
-// and cancelling the future stops it.
-QFuture<SearchBatch> StartFolderSearch(const QString &folder,
-                                       const std::optional<QStringList> &notes,
-                                       const QString &query, const SearchOptions &options);

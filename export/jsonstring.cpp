@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "jsonstring.h"
 
+#include "cpufeatures.h"
 #include "qvutf8.h"
 
 #include <algorithm>
@@ -39,9 +40,10 @@ char *encodeJson(QStringView units, char *out)
 {
     const char16_t *p = units.utf16();
     const char16_t *const end = p + units.size();
+    [[maybe_unused]] const bool blocks = canUseSse2Blocks();
     while (p < end) {
 #if defined(__SSE2__)
-        if (end - p >= 8) {
+        if (end - p >= 8 && blocks) {
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
             const __m128i escaped = _mm_or_si128(
                 _mm_cmplt_epi16(chunk, _mm_set1_epi16(0x20)), // and every unit from 0x8000 up
@@ -153,33 +155,53 @@ char *encodeJsonUtf8(QByteArrayView octets, char *out)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(octets.data());
     const unsigned char *const end = p + octets.size();
+    [[maybe_unused]] const bool blocks = canUseSse2Blocks();
     while (p < end) {
 #if defined(__SSE2__)
-        if (end - p >= 16) {
-            // Sixteen octets at once when they are ASCII and two-octet sequences only, the
-            // usual text: each continuation octet must follow a lead octet C2-DF, and every such
-            // lead be followed by one. Quotes, backslashes and control characters are copied too,
-            // then the copy is cut before the first and it is escaped.
+        if (end - p >= 16 && blocks) {
+            // Sixteen octets at once when they are ASCII and two- and three-octet sequences
+            // only, the usual text of any script: each continuation octet must follow a lead
+            // octet, C2-DF for one, E0-EF for two, and every such lead be followed by as many.
+            // Quotes, backslashes and control characters are copied too, then the copy is cut
+            // before the first and it is escaped.
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const auto bytesWhere = [](__m128i mask) {
+                return unsigned(_mm_movemask_epi8(mask));
+            };
+            const auto above = [chunk](char octet) {
+                return _mm_cmpgt_epi8(chunk, _mm_set1_epi8(octet));
+            };
+            const auto below = [chunk](char octet) {
+                return _mm_cmplt_epi8(chunk, _mm_set1_epi8(octet));
+            };
             // As signed bytes, every octet from 0x80 up is below 0x20, and the continuations
             // (80-BF) are below C0.
-            const unsigned high = unsigned(_mm_movemask_epi8(chunk));
-            const unsigned belowSpace =
-                unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(chunk, _mm_set1_epi8(0x20))));
-            const unsigned quotes = unsigned(
-                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
-                                               _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\')))));
+            const unsigned high = bytesWhere(chunk);
+            const unsigned belowSpace = bytesWhere(below(0x20));
+            const unsigned quotes =
+                bytesWhere(_mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
+                                        _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\'))));
             const unsigned escaped = (belowSpace & ~high) | quotes;
-            const unsigned continuations = unsigned(
-                _mm_movemask_epi8(_mm_cmplt_epi8(chunk, _mm_set1_epi8(char(0xC0)))) & high);
-            const unsigned leads = unsigned(
-                _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(char(0xC1))),
-                                                _mm_cmplt_epi8(chunk, _mm_set1_epi8(char(0xE0))))));
-            // A lead in the last place is left for the next round, with its continuation.
-            const unsigned lastLead = leads & 0x8000U;
-            if ((continuations | leads) == high && continuations == ((leads << 1) & 0xFFFFU)) {
+            const unsigned continuations = bytesWhere(below(char(0xC0))) & high;
+            const unsigned leads2 = bytesWhere(_mm_and_si128(above(char(0xC1)), below(char(0xE0))));
+            const unsigned leads3 = bytesWhere(_mm_and_si128(above(char(0xDF)), below(char(0xF0))));
+            const unsigned follow = ((leads2 | leads3) << 1 | leads3 << 2) & 0xFFFFU;
+            // After E0 the second octet must be A0-BF, after ED 80-9F: else the sequence is an
+            // overlong form or a surrogate. Looked at only where there are three-octet leads.
+            const auto wellFormedThrees = [&] {
+                const unsigned upper = bytesWhere(above(char(0x9F))) & continuations;
+                const unsigned e0 = bytesWhere(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(char(0xE0))));
+                const unsigned ed = bytesWhere(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(char(0xED))));
+                return ((e0 << 1) & ~upper & 0xFFFFU) == 0 && ((ed << 1) & upper) == 0;
+            };
+            if ((continuations | leads2 | leads3) == high && continuations == follow &&
+                (leads3 == 0 || wellFormedThrees())) {
+                // A sequence that the chunk's end cuts is left for the next round, whole.
+                const int cut = ((leads2 | leads3) & 0x8000U) != 0 ? 1
+                                : (leads3 & 0x4000U) != 0          ? 2
+                                                                   : 0;
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(out), chunk);
-                const int taken = escaped != 0 ? __builtin_ctz(escaped) : lastLead != 0 ? 15 : 16;
+                const int taken = escaped != 0 ? __builtin_ctz(escaped) : 16 - cut;
                 p += taken;
                 out += taken;
                 if (escaped != 0) {

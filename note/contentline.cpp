@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contentline.h"
 
+#include <cstring>
+
 namespace {
 
 ValueEncoding encodingNamed(QByteArrayView name)
@@ -52,6 +54,39 @@ void readParameter(QByteArrayView parameter, ContentLine &line)
 bool startsIgnoringCase(QByteArrayView line, QByteArrayView upper)
 {
     return line.size() >= upper.size() && equalsIgnoringCase(line.first(upper.size()), upper);
+}
+
+// Whether a quote at `quote` opens the value of the parameter that starts at `parameter`: only
+// blanks lie between the quote and the parameter's first "=".
+bool opensValue(const char *parameter, const char *quote)
+{
+    const QByteArrayView before = chopTrailingBlanks(QByteArrayView(parameter, quote));
+    return before.endsWith('=') && before.indexOf('=') == before.size() - 1;
+}
+
+// Reads the parameters that start at `from`, each up to the next ";", the last up to the ":"
+// that starts the value; returns where that colon is, or -1 when there is none. With `quotes`, a
+// ":" or ";" in a value between double quotes belongs to the value, as later vCard versions
+// quote values that hold them; a quote with no partner on the line quotes nothing.
+qsizetype readParameters(QByteArrayView text, qsizetype from, bool quotes, ContentLine &line)
+{
+    const char *const begin = text.data();
+    const char *const end = begin + text.size();
+    const char *parameter = begin + from;
+    for (const char *p = parameter; p < end; ++p) {
+        const char c = *p;
+        if (c == ';' || c == ':') {
+            readParameter(QByteArrayView(parameter, p), line);
+            if (c == ':')
+                return p - begin;
+            parameter = p + 1;
+        } else if (c == '"' && quotes && opensValue(parameter, p)) {
+            if (const auto *closing =
+                    static_cast<const char *>(std::memchr(p + 1, '"', size_t(end - p - 1))))
+                p = closing;
+        }
+    }
+    return -1;
 }
 
 } // namespace
@@ -141,36 +176,36 @@ bool ContentLineReader::next(ContentLine &line)
         }
         if (text.isEmpty() || isBlankOrTab(text.front()))
             continue;
-        // One pass over the head, which is a few characters: a library call for each of its
-        // separators would cost more than the search.
+        // The name up to the first ";" or ":", in one pass: the head is a few characters, and a
+        // library call for each of its separators would cost more than the search.
         qsizetype colon = 0;
-        qsizetype semicolon = -1;
         qsizetype dot = -1; // the last of the name's, which ends a group prefix
-        for (; colon < text.size() && text[colon] != ':'; ++colon) {
-            if (semicolon >= 0)
-                continue;
-            if (text[colon] == ';')
-                semicolon = colon;
-            else if (text[colon] == '.')
+        for (; colon < text.size() && text[colon] != ':' && text[colon] != ';'; ++colon) {
+            if (text[colon] == '.')
                 dot = colon;
         }
         if (colon == text.size())
             continue;
-        const QByteArrayView head = text.first(colon);
-        QByteArrayView name = trimBlanks(semicolon < 0 ? head : head.first(semicolon));
+        QByteArrayView name = trimBlanks(text.first(colon));
         if (dot >= 0) // not a blank, so within the trimmed name
             name = QByteArrayView(text.data() + dot + 1, name.data() + name.size());
         line.name = name;
         line.encoding = ValueEncoding::None;
         line.charset = {};
         line.tzid = {};
-        if (semicolon >= 0) {
-            QByteArrayView parameters = head.sliced(semicolon + 1);
-            for (qsizetype end; (end = parameters.indexOf(';')) >= 0;) {
-                readParameter(parameters.first(end), line);
-                parameters = parameters.sliced(end + 1);
+        if (text[colon] == ';') {
+            const qsizetype parameters = colon + 1;
+            colon = readParameters(text, parameters, true, line);
+            if (colon < 0) {
+                // A quote that took the colon with it, as in a value that holds a quote after
+                // one left open: the line as it reads without quotes.
+                line.encoding = ValueEncoding::None;
+                line.charset = {};
+                line.tzid = {};
+                colon = readParameters(text, parameters, false, line);
             }
-            readParameter(parameters, line);
+            if (colon < 0)
+                continue;
         }
         const QByteArrayView first = text.sliced(colon + 1);
         line.value.start(first, m_lines, line.encoding, m_framing);

@@ -68,7 +68,8 @@ private:
 };
 
 // One property of a note: NAME[;PARAM...]:VALUE, its parameters named (ENCODING=, CHARSET=) or
-// bare, in any order and letter case.
+// bare, in any order and letter case; a parameter's value may be in double quotes, which keep a
+// ":" or ";" in it.
 struct ContentLine
 {
     QByteArrayView name; // without a group prefix ("item1.")

@@ -7,7 +7,6 @@
 #include <tmmintrin.h>
 
 #include <bit>
-#include <cstring>
 #endif
 
 #if defined(__SSE2__)
@@ -113,29 +112,26 @@ QUILLET_SSSE3 qsizetype decodeBlock(const char16_t *p, char *out)
     return decodeVectors(load(0), load(16), load(32), out);
 }
 
+// At least a block's worth of escapes, sixteen at a time while the last escape of the next block
+// is followed by "=", as in a run that goes on through it; the last block ends with the last
+// escape.
 template <typename Unit>
 QUILLET_SSSE3 qsizetype decodeBlocks(const Unit *p, qsizetype escapes, char *out)
 {
-    if (escapes < BlockEscapes) {
-        // Too short for a block: one padded with zeros, which no escape holds.
-        Unit padded[BlockSize] = {};
-        std::memcpy(padded, p, size_t(3 * escapes) * sizeof(Unit));
-        char octets[BlockEscapes];
-        const qsizetype whole = decodeBlock(padded, octets);
-        std::memcpy(out, octets, size_t(whole));
-        return whole;
-    }
     qsizetype done = 0;
-    while (escapes - done >= BlockEscapes) {
+    while (escapes - done >= BlockEscapes && p[3 * done + BlockSize - 1] == '=') {
         const qsizetype whole = decodeBlock(p + 3 * done, out + done);
         done += whole;
         if (whole < BlockEscapes || done == escapes)
             return done;
     }
-    // The last block ends with the last escape, going back over escapes already decoded (which
-    // decode the same again), so that it reads nothing beyond.
-    const qsizetype from = escapes - BlockEscapes;
-    return from + decodeBlock(p + 3 * from, out + from);
+    if (escapes - done < BlockEscapes && p[3 * escapes - 1] == '=') {
+        // The last block goes back over escapes already decoded (which decode the same again),
+        // so that it reads nothing beyond.
+        const qsizetype from = escapes - BlockEscapes;
+        return from + decodeBlock(p + 3 * from, out + from);
+    }
+    return done + decodeEscapesOneByOne(p + 3 * done, escapes - done, out + done);
 }
 
 #undef QUILLET_SSSE3
@@ -145,10 +141,10 @@ QUILLET_SSSE3 qsizetype decodeBlocks(const Unit *p, qsizetype escapes, char *out
 
 namespace {
 
-template <typename Unit> qsizetype decodeRun(const Unit *p, qsizetype escapes, char *out)
+template <typename Unit> qsizetype decodeInBlocks(const Unit *p, qsizetype escapes, char *out)
 {
 #if defined(__SSE2__)
-    if (cpuCanShuffleBytes())
+    if (escapes >= BlockEscapes && canUseShuffleBlocks())
         return decodeBlocks(p, escapes, out);
 #endif
     return decodeEscapesOneByOne(p, escapes, out);
@@ -156,12 +152,12 @@ template <typename Unit> qsizetype decodeRun(const Unit *p, qsizetype escapes, c
 
 } // namespace
 
-qsizetype decodeEscapeRun(const char *p, qsizetype escapes, char *out)
+qsizetype decodeEscapeBlocks(const char *p, qsizetype escapes, char *out)
 {
-    return decodeRun(p, escapes, out);
+    return decodeInBlocks(p, escapes, out);
 }
 
-qsizetype decodeEscapeRun(const char16_t *p, qsizetype escapes, char *out)
+qsizetype decodeEscapeBlocks(const char16_t *p, qsizetype escapes, char *out)
 {
-    return decodeRun(p, escapes, out);
+    return decodeInBlocks(p, escapes, out);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linesplitter.h"
 
+#include "cpufeatures.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -8,10 +10,11 @@
 const char16_t *findLineBreak(const char16_t *p, const char16_t *end)
 {
 #if defined(__SSE2__)
+    const bool blocks = canUseSse2Blocks();
     // Eight characters at a time: note bodies are long runs of escapes between line breaks.
     const __m128i cr = _mm_set1_epi16('\r');
     const __m128i lf = _mm_set1_epi16('\n');
-    while (end - p >= 8) {
+    while (end - p >= 8 && blocks) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
         const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(chunk, cr), _mm_cmpeq_epi16(chunk, lf));
         const int mask = _mm_movemask_epi8(hits);
@@ -28,9 +31,10 @@ const char16_t *findLineBreak(const char16_t *p, const char16_t *end)
 const char *findLineBreak(const char *p, const char *end)
 {
 #if defined(__SSE2__)
+    const bool blocks = canUseSse2Blocks();
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
-    while (end - p >= 16) {
+    while (end - p >= 16 && blocks) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
         const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf));
         const int mask = _mm_movemask_epi8(hits);

@@ -2,6 +2,7 @@
 #include "parsenote.h"
 
 #include "bodydecoder.h"
+#include "cpufeatures.h"
 #include "linesplitter.h"
 #include "qvattempt.h"
 #include "qverror.h"
@@ -209,7 +210,7 @@ bool isAscii(QByteArrayView bytes)
     const char *const end = p + bytes.size();
 #if defined(__SSE2__)
     __m128i any = _mm_setzero_si128();
-    for (; end - p >= 16; p += 16)
+    for (const bool blocks = canUseSse2Blocks(); end - p >= 16 && blocks; p += 16)
         any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
     if (_mm_movemask_epi8(any) != 0)
         return false;

@@ -115,7 +115,7 @@ QUILLET_SSSE3 Utf8Progress decodeBlocks(const char *const begin, const qsizetype
 Utf8Progress decodeUtf8TwoOctets(QByteArrayView octets, char16_t *out)
 {
 #if defined(__SSE2__)
-    if (cpuCanShuffleBytes())
+    if (canUseShuffleBlocks())
         return decodeBlocks(octets.data(), octets.size(), out);
 #endif
     Q_UNUSED(octets);

@@ -25,6 +25,10 @@ void LongRunLayout::install(QPlainTextEdit *edit)
     auto *document = new QTextDocument(edit);
     document->setDocumentLayout(new LongRunLayout(document, edit->viewport()));
     edit->setDocument(document);
+    // Each paragraph's direction is that of its own text (see alignByDirection).
+    QTextOption paragraphs = document->defaultTextOption();
+    paragraphs.setTextDirection(Qt::LayoutDirectionAuto);
+    document->setDefaultTextOption(paragraphs);
 }
 
 namespace {
@@ -167,16 +171,35 @@ void LongRunLayout::layOutAnywhere(const QTextBlock &block) const
         emit const_cast<LongRunLayout *>(this)->documentSizeChanged(documentSize());
 }
 
+// Qt's plain-text layout aligns every paragraph to the left; one whose text reads from the right
+// (Hebrew, Arabic) is aligned to the right instead, as a rich-text field would. The lines stay as
+// laid out: the alignment only moves them when they are drawn.
+void LongRunLayout::alignByDirection(const QTextBlock &block)
+{
+    QTextLayout *layout = block.layout();
+    QTextOption option = layout->textOption();
+    const Qt::Alignment wanted =
+        block.textDirection() == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft;
+    if ((option.alignment() & Qt::AlignHorizontal_Mask) == wanted)
+        return;
+    option.setAlignment((option.alignment() & ~Qt::AlignHorizontal_Mask) | wanted);
+    layout->setTextOption(option);
+}
+
 QRectF LongRunLayout::blockBoundingRect(const QTextBlock &block) const
 {
     // Every lazy layout of a paragraph comes through here before Qt's own would.
-    if (block.isValid() && block.layout()->lineCount() == 0) {
+    const bool layOut = block.isValid() && block.layout()->lineCount() == 0;
+    if (layOut) {
         if (wrapsAnywhere(block))
             layOutAnywhere(block);
         else if (!block.layout()->formats().isEmpty())
             block.layout()->clearFormats(); // left from the paragraph's earlier text
     }
-    return QPlainTextDocumentLayout::blockBoundingRect(block);
+    const QRectF bounds = QPlainTextDocumentLayout::blockBoundingRect(block);
+    if (layOut)
+        alignByDirection(block);
+    return bounds;
 }
 
 void LongRunLayout::documentChanged(int from, int charsRemoved, int charsAdded)
@@ -190,4 +213,6 @@ void LongRunLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     if (first == last && wrapsAnywhere(first))
         charsAdded = document()->characterCount() - from - charsRemoved + 1;
     QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+    if (first == last && first.isValid() && first.layout()->lineCount() > 0)
+        alignByDirection(first);
 }

@@ -13,6 +13,8 @@ class QPlainTextEdit;
 // stretch. A paragraph with more than LongRun characters between two break opportunities (the
 // blanks after a word count with it) therefore wraps anywhere; every other paragraph wraps at word
 // boundaries, as before. The text itself is never touched.
+//
+// Each paragraph takes the direction of its own text: one in Hebrew or Arabic stands at the right.
 class LongRunLayout : public QPlainTextDocumentLayout
 {
     Q_OBJECT
@@ -41,6 +43,7 @@ private:
     LongRunLayout(QTextDocument *document, QWidget *viewport);
 
     [[nodiscard]] bool wrapsAnywhere(const QTextBlock &block) const;
+    static void alignByDirection(const QTextBlock &block);
     void layOutAnywhere(const QTextBlock &block) const;
 
     // The field's viewport, whose width the lines take, as for every other paragraph.

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 
@@ -61,7 +62,8 @@ QString keyOf(const QString &section, const QString &name)
 
 void checkKind(int kind)
 {
-    if (kind != SettingsStore::Text && kind != SettingsStore::Boolean)
+    if (kind != SettingsStore::Text && kind != SettingsStore::Boolean &&
+        kind != SettingsStore::Number && kind != SettingsStore::TextList)
         throw QvError(QvInvalidArgument, QStringLiteral("Неизвестный вид параметра: %1").arg(kind));
 }
 
@@ -148,12 +150,57 @@ QVariant toText(const QVariant &stored)
     }
 }
 
+// A whole number; text that holds one is read as it.
+QVariant toNumber(const QVariant &stored)
+{
+    bool isNumber = false;
+    const qlonglong number = stored.typeId() == QMetaType::QString
+                                 ? stored.toString().trimmed().toLongLong(&isNumber)
+                                 : stored.toLongLong(&isNumber);
+    if (!isNumber || number < std::numeric_limits<int>::min() ||
+        number > std::numeric_limits<int>::max())
+        return {};
+    return int(number);
+}
+
+// A list of texts; a single text is a list of one.
+QVariant toTextList(const QVariant &stored)
+{
+    switch (stored.typeId()) {
+    case QMetaType::QStringList:
+        return stored;
+    case QMetaType::QString:
+        return QStringList{stored.toString()};
+    case QMetaType::QVariantList: {
+        QStringList texts;
+        for (const QVariant &item : stored.toList()) {
+            const QVariant text = toText(item);
+            if (!text.isValid())
+                return {};
+            texts.append(text.toString());
+        }
+        return texts;
+    }
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 QVariant SettingsStore::convert(const QVariant &stored, int kind)
 {
     checkKind(kind);
-    return kind == Boolean ? toBoolean(stored) : toText(stored);
+    switch (kind) {
+    case Boolean:
+        return toBoolean(stored);
+    case Number:
+        return toNumber(stored);
+    case TextList:
+        return toTextList(stored);
+    default:
+        return toText(stored);
+    }
 }
 
 QVariant SettingsStore::ReadValue(const QString &section, const QString &name, int kind,

@@ -18,7 +18,7 @@ class SettingsStore
 {
 public:
     // What a value is read and written as.
-    enum Kind { Text = 0, Boolean = 3 };
+    enum Kind { Text = 0, Number = 2, Boolean = 3, TextList = 4 };
 
     // The value under `name` in `section` (the empty text: no section), or `defaultValue` when
     // nothing readable as `kind` is stored.

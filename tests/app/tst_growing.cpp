@@ -3,8 +3,8 @@
 // setting that reads every note layout.
 
 #include "appfixture.h"
-#include "frmsearch.h"
 #include "notefolderfixture.h"
+#include "notelistpanel.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -14,8 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 
 namespace {
 
@@ -84,11 +84,11 @@ void TestGrowing::accessibleNames()
 {
     const auto window = AppFixture::showWindow();
     window->FindInNotes();
-    const frmSearch *search = window->searchWindow();
+    const NoteListPanel *list = window->pnlNotes;
     const QList<std::pair<QWidget *, QString>> fields{
-        {window->txtVersion, "Версия"},         {window->txtDateCreated, "Создан"},
-        {window->txtDateModified, "Изменён"},   {window->txtBody, "Текст заметки"},
-        {search->txtQuery, "Текст для поиска"}, {search->lstResults, "Найденные заметки"}};
+        {window->txtVersion, "Версия"},        {window->txtDateCreated, "Создан"},
+        {window->txtDateModified, "Изменён"},  {window->txtBody, "Текст заметки"},
+        {list->txtFilter, "Найти в заметках"}, {list->lstNotes, "Список заметок"}};
     for (qsizetype i = 0; i < fields.size(); ++i) {
         QCOMPARE(accessibleName(fields[i].first), fields[i].second);
         QVERIFY(fields[i].first->focusPolicy() & Qt::TabFocus);

@@ -70,11 +70,14 @@ private:
     AppFixture m_fixture;
 };
 
+// Nothing saved: long dates, the strict reading ("Все форматы заметок" off), a centred window.
 void TestSettings::firstRun()
 {
     const auto window = AppFixture::showWindow();
     QVERIFY(!window->ShortDate);
     QVERIFY(!window->mnuSettings[0]->isChecked());
+    QVERIFY(!window->LenientLayouts);
+    QVERIFY(!window->mnuSettings[1]->isChecked());
     QVERIFY(isCentred(*window));
 }
 
@@ -216,6 +219,12 @@ void TestSettings::readAsKind_data()
     QTest::newRow("text") << QByteArray("/home/a b") << 0 << QVariant(QStringLiteral("/home/a b"));
     QTest::newRow("list as text") << QByteArray("a, b") << 0 << QVariant();
     QTest::newRow("bytes as text") << QByteArray("@ByteArray(x)") << 0 << QVariant();
+    QTest::newRow("number") << QByteArray(" 130") << 2 << QVariant(130);
+    QTest::newRow("banana as number") << QByteArray("banana") << 2 << QVariant();
+    QTest::newRow("number past int") << QByteArray("99999999999") << 2 << QVariant();
+    QTest::newRow("list") << QByteArray("/a, \"b, c\"") << 4 << QVariant(QStringList{"/a", "b, c"});
+    QTest::newRow("one text as list") << QByteArray("/a") << 4 << QVariant(QStringList{"/a"});
+    QTest::newRow("bytes as list") << QByteArray("@ByteArray(x)") << 4 << QVariant();
 }
 
 void TestSettings::readAsKind()

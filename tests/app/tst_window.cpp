@@ -5,6 +5,7 @@
 #include "appfixture.h"
 #include "longrunlayout.h"
 #include "modalanswerer.h"
+#include "notelistpanel.h"
 #include "qvreadme.h"
 
 #include <QDesktopServices>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -82,6 +84,8 @@ private slots:
     void longLines();
     void drop_data();
     void drop();
+    void paragraphDirection_data();
+    void paragraphDirection();
 
 private:
     AppFixture m_fixture;
@@ -119,9 +123,13 @@ void TestWindow::layout()
     } else {
         QCOMPARE(widget->size(), QSize(px(twips.width()), px(twips.height())));
     }
-    // The client area lies under the menu bar, at its designed size.
-    QCOMPARE(window->centralWidget()->size(), QSize(px(5775), px(4695)));
-    QCOMPARE(window->centralWidget()->y(), window->menuBar()->geometry().bottom() + 1);
+    // The client area lies under the menu bar, at its designed size, the status bar below it.
+    QCOMPARE(window->clientArea()->size(), QSize(px(5775), px(4695)));
+    const QRect client(window->clientArea()->mapTo(window.get(), QPoint()),
+                       window->clientArea()->size());
+    QCOMPARE(client.top(), window->menuBar()->geometry().bottom() + 1);
+    QVERIFY(window->statusBar()->isVisible());
+    QCOMPARE(window->statusBar()->geometry().top(), client.bottom() + 1);
 }
 
 void TestWindow::tabOrder()
@@ -171,17 +179,39 @@ void TestWindow::menuTree_data()
     QTest::addColumn<QString>("menuCaption");
     QTest::addColumn<int>("item");
     QTest::addColumn<QString>("caption"); // empty: a separator
-    QTest::addColumn<QKeySequence>("shortcut");
-    QTest::newRow("File > Open") << 0 << "Файл" << 0 << "Открыть..." << QKeySequence(Qt::Key_F3);
-    QTest::newRow("File > separator") << 0 << "Файл" << 98 << "" << QKeySequence();
-    QTest::newRow("File > Exit") << 0 << "Файл" << 99 << "Выход\tEsc" << QKeySequence();
-    QTest::newRow("Settings > Short date")
-        << 1 << "Настройки" << 0 << "Короткая дата" << QKeySequence();
+    QTest::addColumn<QList<QKeySequence>>("shortcuts");
+    const auto keys = [](std::initializer_list<QKeyCombination> combinations) {
+        QList<QKeySequence> sequences;
+        for (const QKeyCombination combination : combinations)
+            sequences.append(QKeySequence(combination));
+        return sequences;
+    };
+    QTest::newRow("File > Open") << 0 << "Файл" << 0 << "Открыть..." << keys({Qt::Key_F3});
+    QTest::newRow("File > Open folder")
+        << 0 << "Файл" << 5 << "Открыть папку..." << keys({Qt::CTRL | Qt::SHIFT | Qt::Key_O});
+    QTest::newRow("File > Recent") << 0 << "Файл" << 6 << "Недавние" << keys({});
+    QTest::newRow("File > Find") << 0 << "Файл" << 3 << "Найти в заметках..."
+                                 << keys({Qt::CTRL | Qt::Key_F});
+    QTest::newRow("File > separator") << 0 << "Файл" << 98 << "" << keys({});
+    QTest::newRow("File > Exit") << 0 << "Файл" << 99 << "Выход\tEsc" << keys({});
+    QTest::newRow("Settings > Short date") << 1 << "Настройки" << 0 << "Короткая дата" << keys({});
+    QTest::newRow("View > Note list") << 2 << "Вид" << 0 << "Список заметок" << keys({Qt::Key_F9});
+    QTest::newRow("View > Larger") << 2 << "Вид" << 1 << "Крупнее"
+                                   << keys({Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal});
+    QTest::newRow("View > Smaller")
+        << 2 << "Вид" << 2 << "Мельче" << keys({Qt::CTRL | Qt::Key_Minus});
+    QTest::newRow("View > Normal size")
+        << 2 << "Вид" << 3 << "Обычный размер" << keys({Qt::CTRL | Qt::Key_0});
+    // Exactly these: the platform's "find next" would take F3 too, which opens a file.
+    QTest::newRow("View > Next match")
+        << 2 << "Вид" << 4 << "Следующее совпадение" << keys({Qt::CTRL | Qt::Key_G});
+    QTest::newRow("View > Previous match")
+        << 2 << "Вид" << 5 << "Предыдущее совпадение" << keys({Qt::CTRL | Qt::SHIFT | Qt::Key_G});
     QTest::newRow("Help > Contents")
-        << 99 << "Справка" << 0 << "Содержание..." << QKeySequence(Qt::Key_F1);
-    QTest::newRow("Help > separator") << 99 << "Справка" << 1 << "" << QKeySequence();
+        << 99 << "Справка" << 0 << "Содержание..." << keys({Qt::Key_F1});
+    QTest::newRow("Help > separator") << 99 << "Справка" << 1 << "" << keys({});
     QTest::newRow("Help > About") << 99 << "Справка" << 2 << "О программе..."
-                                  << QKeySequence(Qt::SHIFT | Qt::Key_F1);
+                                  << keys({Qt::SHIFT | Qt::Key_F1});
 }
 
 void TestWindow::menuTree()
@@ -190,26 +220,44 @@ void TestWindow::menuTree()
     QFETCH(QString, menuCaption);
     QFETCH(int, item);
     QFETCH(QString, caption);
-    QFETCH(QKeySequence, shortcut);
+    QFETCH(QList<QKeySequence>, shortcuts);
     const auto window = AppFixture::showWindow();
-    QCOMPARE(window->mnuMain.keys(), QList<int>({0, 1, 99}));
+    QCOMPARE(window->mnuMain.keys(), QList<int>({0, 1, 2, 99}));
     QCOMPARE(window->mnuMain[menu]->title(), menuCaption);
-    const auto &items =
-        menu == 0 ? window->mnuFile : (menu == 1 ? window->mnuSettings : window->mnuHelp);
-    QCOMPARE(window->mnuMain[menu]->actions(), items.values());
+    const QMap<int, const QMap<int, QAction *> *> arrays{{0, &window->mnuFile},
+                                                         {1, &window->mnuSettings},
+                                                         {2, &window->mnuView},
+                                                         {99, &window->mnuHelp}};
+    const QMap<int, QAction *> &items = *arrays[menu];
+    // Top to bottom, by index; -1 a separator of no index.
+    const QMap<int, QList<int>> order{{0, {0, 5, 6, -1, 1, 2, 3, -1, 4, 98, 99}},
+                                      {1, {0, 1}},
+                                      {2, {0, -1, 1, 2, 3, -1, 4, 5}},
+                                      {99, {0, 1, 2}}};
+    const QList<QAction *> actions = window->mnuMain[menu]->actions();
+    QCOMPARE(actions.size(), order[menu].size());
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const int index = order[menu][i];
+        if (index < 0)
+            QVERIFY(actions[i]->isSeparator() && !items.values().contains(actions[i]));
+        else
+            QCOMPARE(actions[i], items.value(index));
+    }
     QAction *action = items.value(item);
     QVERIFY(action != nullptr);
     QCOMPARE(action->isSeparator(), caption.isEmpty());
     QCOMPARE(action->text(), caption);
-    QCOMPARE(action->shortcut(), shortcut);
-    QCOMPARE(action->isCheckable(), menu == 1);
+    QCOMPARE(action->shortcuts(), shortcuts);
+    QCOMPARE(action->isCheckable(), menu == 1 || (menu == 2 && item == 0));
+    QCOMPARE(action->menu() != nullptr, menu == 0 && item == 6);
 
-    // Help at the right end of the bar, File and Settings at its left.
+    // Help at the right end of the bar, File, Settings and View at its left.
     QMenuBar *bar = window->menuBar();
     const QRect help = bar->actionGeometry(window->mnuMain[99]->menuAction());
-    const QRect settings = bar->actionGeometry(window->mnuMain[1]->menuAction());
-    QVERIFY(help.right() > bar->width() - 20 && help.left() > settings.right() + 20);
+    const QRect view = bar->actionGeometry(window->mnuMain[2]->menuAction());
+    QVERIFY(help.right() > bar->width() - 20 && help.left() > view.right() + 20);
     QVERIFY(bar->actionGeometry(window->mnuMain[0]->menuAction()).left() < 20);
+    QVERIFY(view.left() > bar->actionGeometry(window->mnuMain[1]->menuAction()).right());
 }
 
 void TestWindow::shortcuts_data()
@@ -223,6 +271,12 @@ void TestWindow::shortcuts_data()
                         << "guide";
     QTest::newRow("Shift+F1") << QKeySequence(Qt::SHIFT | Qt::Key_F1) << "txtVersion"
                               << "QMessageBox";
+    QTest::newRow("Ctrl+Shift+O") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O) << "txtBody"
+                                  << "QFileDialog";
+    QTest::newRow("F10") << QKeySequence(Qt::Key_F10) << "txtDateModified"
+                         << "menu";
+    QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << "txtBody"
+                        << "list";
 }
 
 void TestWindow::shortcuts()
@@ -239,10 +293,18 @@ void TestWindow::shortcuts()
     QTest::keySequence(control(*window, field), keys);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
-    QCOMPARE(answerer.seen.size(), opens == u"guide" ? 0 : 1);
+    const bool inWindow = opens == u"guide" || opens == u"menu" || opens == u"list";
+    QCOMPARE(answerer.seen.size(), inWindow ? 0 : 1);
     // The guide needs no browser: nothing is handed to the desktop.
     QVERIFY(catcher.urls.isEmpty());
-    if (opens == u"guide") {
+    if (opens == u"menu") {
+        QTRY_COMPARE(window->menuBar()->activeAction(), window->mnuMain[0]->menuAction());
+        QTRY_VERIFY(window->mnuMain[0]->isVisible());
+        window->mnuMain[0]->close();
+    } else if (opens == u"list") {
+        QVERIFY(window->pnlNotes->isVisible());
+        QVERIFY(window->mnuView[0]->isChecked());
+    } else if (opens == u"guide") {
         QVERIFY(qvReadMeWindow() != nullptr && qvReadMeWindow()->isVisible());
         QVERIFY(qvReadMeWindow()->source().toLocalFile().endsWith(u"/quillet-guide.html"));
         QVERIFY(qvReadMeWindow()->toPlainText().contains(u"quillet-export"));
@@ -456,6 +518,33 @@ void TestWindow::drop()
              QString::fromUtf8(files == 1 ? "Quillet [dropped.vnt]" : "Quillet"));
     // A drop is no pick in the open dialog: no folder is remembered.
     QVERIFY(!QFile::exists(AppFixture::settingsFile()));
+}
+
+void TestWindow::paragraphDirection_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("sides"); // per paragraph: L or R
+    QTest::newRow("three paragraphs") << QStringLiteral("שלום עולם\nHello\nمرحبا") << "RLR";
+    QTest::newRow("one paragraph") << QStringLiteral("שלום עולם") << "R";
+    QTest::newRow("digits, then Hebrew") << QStringLiteral("12 שלום") << "R";
+}
+
+// Each paragraph stands on the side its own text reads from.
+void TestWindow::paragraphDirection()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, sides);
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("rtl.vnt", noteWithBody(body)));
+    window->txtBody->repaint();
+    const qreal width = window->txtBody->viewport()->width();
+    for (int block = 0; block < sides.size(); ++block) {
+        const QTextLayout *layout = window->txtBody->document()->findBlockByNumber(block).layout();
+        QCOMPARE(layout->lineCount(), 1);
+        const QRectF text = layout->lineAt(0).naturalTextRect();
+        const qreal right = width - text.right();
+        QVERIFY2(sides[block] == u'R' ? right < text.left() : text.left() < right,
+                 qPrintable(QString::number(block)));
+    }
 }
 
 QTEST_MAIN(TestWindow)

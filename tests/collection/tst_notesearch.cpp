@@ -15,6 +15,8 @@ class TestNoteSearch : public QObject
 private slots:
     void matcher_data();
     void matcher();
+    void everyMatch_data();
+    void everyMatch();
     void excerpt_data();
     void excerpt();
     void oneFile_data();
@@ -46,6 +48,44 @@ void TestNoteSearch::matcher()
     QCOMPARE(matcher.indexIn(text), qsizetype(index));
 }
 
+void TestNoteSearch::everyMatch_data()
+{
+    // The matcher goes over a text in pieces of 16 Ki units.
+    constexpr qsizetype Piece = 16 * 1024;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QList<qsizetype>>("starts");
+    QString across(2 * Piece + 10, u'.');
+    across.replace(Piece - 2, 5, QStringLiteral("Ёлка."));
+    across.replace(2 * Piece - 4, 4, QStringLiteral("ЕЛКА"));
+    QTest::newRow("across and at the ends of pieces")
+        << across << "елка" << 10 << QList<qsizetype>{Piece - 2, 2 * Piece - 4};
+    QTest::newRow("one after another, not overlapping")
+        << QStringLiteral("aaaaa") << "aa" << 10 << QList<qsizetype>{0, 2};
+    QTest::newRow("no more than the limit")
+        << QStringLiteral("ab ab ab ab") << "AB" << 3 << QList<qsizetype>{0, 3, 6};
+    // One match reaches from the first piece into the second, which must not find it again, nor
+    // one that overlaps it.
+    const QString run(Piece + 3, u'a');
+    QTest::newRow("a run over the end of a piece") << run << "aaa" << 100000 << [&] {
+        QList<qsizetype> every;
+        for (qsizetype at = 0; at + 3 <= run.size(); at += 3)
+            every.append(at);
+        return every;
+    }();
+}
+
+// Every match, once, in order, wherever the pieces the text is gone over in begin and end.
+void TestNoteSearch::everyMatch()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, query);
+    QFETCH(int, limit);
+    QFETCH(QList<qsizetype>, starts);
+    QCOMPARE(NoteMatcher(query).matchesIn(text, limit), starts);
+}
+
 void TestNoteSearch::excerpt_data()
 {
     QTest::addColumn<QString>("text");
@@ -70,6 +110,11 @@ void TestNoteSearch::excerpt()
     QFETCH(int, width);
     QFETCH(QString, excerpt);
     QCOMPARE(MatchExcerpt(text, text.indexOf(match), match.size(), width), excerpt);
+    // Where the match stands in it: as much of the match as it shows.
+    const Excerpt around = ExcerptAround(text, text.indexOf(match), match.size(), width);
+    QVERIFY(around.matchLength > 0);
+    QCOMPARE(around.text.mid(around.matchStart, around.matchLength),
+             match.left(around.matchLength));
 }
 
 void TestNoteSearch::oneFile_data()
@@ -88,6 +133,9 @@ void TestNoteSearch::oneFile_data()
                                                    << "M11";
     QTest::newRow("nowhere") << escapedNote("text") << "кот"
                              << "";
+    // Read strictly, the note shows no text; the text of its other layout is matched.
+    QTest::newRow("in another layout") << plainBodyNote("ключ под ковриком") << "КОВРИК"
+                                       << "B9 other";
 }
 
 // A note's fields as the window shows them, the dates in a fixed zone and language.
@@ -103,7 +151,8 @@ void TestNoteSearch::oneFile()
     QVERIFY(findings.readable);
     QStringList hits;
     for (const NoteHit &hit : findings.hits)
-        hits += QString::asprintf("%c%lld", "BVCM"[int(hit.field)], qlonglong(hit.start));
+        hits += QString::asprintf("%c%lld%s", "BVCM"[int(hit.field)], qlonglong(hit.start),
+                                  hit.otherLayout ? " other" : "");
     QCOMPARE(hits.join(u' '), found);
 }
 

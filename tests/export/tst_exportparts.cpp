@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include <mutex>
+#include <utility>
 
 // The parts of an export that the companion's runs cannot pin down: the order and bounds of the
 // work on several threads, the names and titles given to notes, and what counts as a note file.
@@ -268,6 +269,24 @@ void TestExportParts::jsonFromOctets_data()
     QTest::newRow("escape after a lead in a block") << cyrillic + "\xD0\"" + cyrillic;
     QTest::newRow("escapes between two-octet characters")
         << QByteArray("П\"р\\и\nв\x01е\tт, мир, привет!");
+    // Three-octet sequences, each fault at every place of a block of sixteen.
+    const QByteArray japanese("日本語のメモ、電車の切符。\r\n牛乳を買う");
+    const std::pair<const char *, QByteArray> threeOctets[] = {
+        {"E0 A0 80, the first of three", "\xE0\xA0\x80"},
+        {"ED 9F BF, the last before the surrogates", "\xED\x9F\xBF"},
+        {"overlong E0 9F BF", "\xE0\x9F\xBF"},
+        {"surrogate ED A0 80", "\xED\xA0\x80"},
+        {"lead with one continuation", "\xE6\x97"
+                                       "A"},
+        {"lead with two leads after it", "\xE6\xE6\xE6"},
+        {"two-octet lead then a continuation too many", "\xD0\x9F\x9F"},
+        {"four octets", "\xF0\x9F\x98\x80"},
+    };
+    for (const auto &[name, octets] : threeOctets) {
+        for (int at = 0; at < 17; ++at)
+            QTest::addRow("%s at %d", name, at) << QByteArray(at, 'a') + octets + japanese;
+    }
+    QTest::newRow("cut at the end after three-octet characters") << japanese + "\xE6\x97";
 }
 
 void TestExportParts::jsonFromOctets()

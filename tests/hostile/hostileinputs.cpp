@@ -284,18 +284,19 @@ QString makeHostileInput(HostileInput input, const QString &dir)
     qFatal("unknown hostile input");
 }
 
-void unblockFifo(const QString &path)
+bool unblockFifo(const QString &path)
 {
     struct stat info
     {
     };
     const QByteArray native = qvTextToFileName(path);
     if (::stat(native.constData(), &info) != 0 || !S_ISFIFO(info.st_mode))
-        return;
+        return false;
     // Opening for reading and writing never waits, and gives a blocked reader its writer.
     const int fd = ::open(native.constData(), O_RDWR | O_NONBLOCK);
     if (fd >= 0)
         ::close(fd);
+    return true;
 }
 
 FileState FileState::of(const QString &path)

@@ -68,8 +68,9 @@ HostileCase fetchHostileCase();
 // Makes the input under `dir` and returns its path.
 QString makeHostileInput(HostileInput input, const QString &dir);
 
-// Releases a reader that is stuck opening or reading `path`, if it is a FIFO.
-void unblockFifo(const QString &path);
+// Releases a reader that is stuck opening or reading `path`, if it is a FIFO; returns whether it
+// is one.
+bool unblockFifo(const QString &path);
 
 // What a note file looks like from outside: whether it is there, its bytes and times. Reading it
 // must leave all of it as it was.

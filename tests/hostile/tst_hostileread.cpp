@@ -70,13 +70,15 @@ TestHostileRead::Read TestHostileRead::readWithin(const QString &path, std::chro
     std::future<void> done = task.get_future();
     std::thread reader(std::move(task));
     if (done.wait_for(limit) != std::future_status::ready) {
-        unblockFifo(path);
-        if (done.wait_for(limit) != std::future_status::ready) {
+        // Only a pipe can hold a read up; anything else is merely slow on a busy machine.
+        const bool pipe = unblockFifo(path);
+        if (pipe && done.wait_for(limit) != std::future_status::ready) {
             reader.detach(); // stuck for good: leave it, the test has failed
             return {};
         }
         reader.join();
-        return {}; // it finished only once a writer appeared: it blocked
+        if (pipe)
+            return {}; // it finished only once a writer appeared: it blocked
     }
     reader.join();
     Read read = *result;

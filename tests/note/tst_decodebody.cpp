@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bodydecoder.h"
+#include "escaperun.h"
 
 #include <QTest>
+
+#include <cstring>
+#include <sys/mman.h>
 
 #include <utility>
 
@@ -18,6 +22,8 @@ private slots:
     void runsOfOctets();
     void runsOfUnits_data();
     void runsOfUnits();
+    void escapeRunAsOneByOne_data();
+    void escapeRunAsOneByOne();
 };
 
 void TestDecodeBody::decodes_data()
@@ -224,6 +230,119 @@ void TestDecodeBody::runsOfOctets()
     const qsizetype step = 1 + body.size() / 128;
     for (qsizetype cut = 0; cut <= body.size(); cut += step)
         QCOMPARE(decode(cut), octets);
+}
+
+namespace {
+
+// A page whose end is followed by one that cannot be read: what is copied to its end is read
+// past only by a crash.
+class GuardedPage
+{
+public:
+    GuardedPage()
+    {
+        void *const pages =
+            mmap(nullptr, 2 * Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pages != MAP_FAILED &&
+            mprotect(static_cast<char *>(pages) + Size, Size, PROT_NONE) == 0)
+            m_pages = static_cast<char *>(pages);
+    }
+    ~GuardedPage()
+    {
+        if (m_pages != nullptr)
+            munmap(m_pages, 2 * Size);
+    }
+    GuardedPage(const GuardedPage &) = delete;
+    GuardedPage &operator=(const GuardedPage &) = delete;
+
+    [[nodiscard]] bool isValid() const { return m_pages != nullptr; }
+    template <typename Unit> const Unit *atEnd(const Unit *units, qsizetype count)
+    {
+        char *const at = m_pages + Size - count * qsizetype(sizeof(Unit));
+        std::memcpy(at, units, size_t(count) * sizeof(Unit));
+        return reinterpret_cast<const Unit *>(at);
+    }
+
+private:
+    static constexpr qsizetype Size = 4096;
+    char *m_pages = nullptr;
+};
+
+// decodeEscapeRun and the one-by-one decoder on `text` with the limit `escapes`: the same count
+// and octets, nothing written past the limit, and the same again with the text ending at the
+// limit before a page that cannot be read. Returns the first difference.
+template <typename Unit>
+QString escapeRunDifference(const Unit *text, qsizetype escapes, GuardedPage &guarded)
+{
+    constexpr char Untouched = '\x5A';
+    QByteArray expected(escapes, '\0');
+    QByteArray octets(escapes + 16, Untouched);
+    const qsizetype count = decodeEscapesOneByOne(text, escapes, expected.data());
+    const qsizetype got = decodeEscapeRun(text, escapes, octets.data());
+    if (got != count)
+        return QStringLiteral("%1 escapes, not %2").arg(got).arg(count);
+    if (octets.first(count) != expected.first(count))
+        return QStringLiteral("other octets");
+    if (octets.sliced(escapes) != QByteArray(16, Untouched))
+        return QStringLiteral("written past the limit");
+    if (decodeEscapeRun(guarded.atEnd(text, 3 * escapes), escapes, octets.data()) != count)
+        return QStringLiteral("another count at the end of the page");
+    return {};
+}
+
+} // namespace
+
+// decodeEscapeRun against the one-by-one decoder, in 8-bit and UTF-16 text: runs of every length
+// up to past three blocks, broken at every character by characters that are neither digits nor
+// "=" (in UTF-16, units whose low byte is one), limited at the run's end, one short of it and half
+// way, with whole escapes after the limit that it must not count.
+void TestDecodeBody::escapeRunAsOneByOne_data()
+{
+    QTest::addColumn<int>("length");
+    for (int length = 0; length <= 52; ++length)
+        QTest::addRow("run of %d", length) << length;
+}
+
+void TestDecodeBody::escapeRunAsOneByOne()
+{
+    QFETCH(int, length);
+    GuardedPage guarded;
+    QVERIFY(guarded.isValid());
+    // Whole escapes after the first "=", as the decoder is called: two digits and the next "=".
+    const QByteArray escapes = run(length + 17).first.sliced(1) + '=';
+    const QList<qsizetype> limits{length, qMax(0, length - 1), length / 2};
+    const QByteArray bytes = "/:@G`g\xE9";
+    const QList<char16_t> units{u'/', u'G', u'\u0141', u'\u013D', u'\u0130', u'\uFF10'};
+    const auto check = [&](const auto *text, qsizetype at, unsigned bad) {
+        for (const qsizetype limit : limits) {
+            const QString difference = escapeRunDifference(text, limit, guarded);
+            if (!difference.isEmpty()) {
+                return QStringLiteral("%1 at %2, limit %3: %4")
+                    .arg(bad, 4, 16, QChar(u'0'))
+                    .arg(at)
+                    .arg(limit)
+                    .arg(difference);
+            }
+        }
+        return QString();
+    };
+    for (qsizetype at = -1; at < 3 * length; ++at) { // -1: the run unbroken
+        for (const char bad : bytes) {
+            QByteArray text = escapes;
+            if (at >= 0)
+                text[at] = bad;
+            const QString difference = check(text.constData(), at, uchar(bad));
+            QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        }
+        for (const char16_t bad : units) {
+            QString text = QString::fromLatin1(escapes);
+            if (at >= 0)
+                text[at] = QChar(bad);
+            const QString difference =
+                check(reinterpret_cast<const char16_t *>(text.utf16()), at, bad);
+            QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestDecodeBody)

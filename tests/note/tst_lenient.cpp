@@ -176,6 +176,26 @@ void TestLenient::rules_data()
         << note({"BODY;CHARSET=\"KOI8-R\";8BIT:\xf0\xd2\xc9"}) << ""
         << ""
         << "При";
+    QTest::newRow("quoted encoding and charset")
+        << note({"BODY;ENCODING=\"QUOTED-PRINTABLE\";CHARSET=\"KOI8-R\":=F0=D2=C9"}) << ""
+        << ""
+        << "При";
+    QTest::newRow("colon inside a quoted value")
+        << note({"NOTE;X-A=\"x:y\";CHARSET=UTF-8:hello", "VERSION;X-B=\"a:b\":1"}) << "1"
+        << ""
+        << "hello";
+    QTest::newRow("semicolon and colon inside a quoted value")
+        << note({"BODY;QUOTED-PRINTABLE;X-A=\"a;ENCODING=8BIT:\";CHARSET=KOI8-R:=F0=D2=C9"}) << ""
+        << ""
+        << "При";
+    QTest::newRow("a quote left open quotes nothing")
+        << note({"BODY;X-A=\"open;CHARSET=KOI8-R:\xf0\xd2\xc9"}) << ""
+        << ""
+        << "При";
+    QTest::newRow("a quote left open takes no colon from the value")
+        << note({"NOTE;X-A=\"open:he said \"hi\""}) << ""
+        << ""
+        << "he said \"hi\"";
     QTest::newRow("UTF-16 with its own mark")
         << note({"BODY;CHARSET=UTF-16;QUOTED-PRINTABLE:=FF=FE=1F=04=40=04"}) << ""
         << ""
@@ -207,6 +227,10 @@ void TestLenient::rules_data()
     QTest::newRow("CR file: CR LF and LF end lines too")
         << QByteArray("BEGIN:VNOTE\rBODY:a\r\nVERSION:1\nDCREATED:20130403T001940\rEND:VNOTE")
         << "1" << stamp << "a";
+    QTest::newRow("CR file: CR LF ends one line, not two")
+        << QByteArray("BEGIN:VNOTE\rBODY;QUOTED-PRINTABLE:abc=\r\ndef\rEND:VNOTE") << ""
+        << ""
+        << "abcdef";
     QTest::newRow("no END swallowed by a soft break")
         << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=\nEND:VNOTE\n") << ""
         << ""
@@ -223,6 +247,11 @@ void TestLenient::rules_data()
         << "\uFFFD"
         << ""
         << "a\uFFFDb\uFFFD\uFFFD";
+    QTest::newRow("ASCII named, octet 0x80 replaced")
+        << note({"BODY;CHARSET=US-ASCII:caf\x80", "VERSION;CHARSET=US-ASCII;QUOTED-PRINTABLE:=80"})
+        << "\uFFFD"
+        << ""
+        << "caf\uFFFD";
     QTest::newRow("no END swallowed by base64")
         << QByteArray("BEGIN:VNOTE\nBODY;BASE64:QUI=\nEND:VNOTE\n") << ""
         << ""

@@ -61,6 +61,13 @@ class Package(unittest.TestCase):
             with self.subTest(package=package):
                 self.assertIn(package, depends)
 
+    def test_recommended_fonts(self):
+        recommends = {item.split()[0] for item in self.field("Recommends").split(", ")}
+        # Notes in Chinese, Japanese and Korean; in Arabic and Hebrew; emoji.
+        for package in ["fonts-noto-cjk", "fonts-noto-core", "fonts-noto-color-emoji"]:
+            with self.subTest(package=package):
+                self.assertIn(package, recommends)
+
     def test_companion_runs_from_package(self):
         export = os.path.join(self.root, "usr", "bin", "quillet-export")
         note = os.path.join(SOURCE_DIR, "examples", "meeting-en.vnt")

@@ -22,22 +22,30 @@
 //
 // Handing an item from one thread to another costs more than the work on a small note, so each
 // thread takes a run of items at a time, and the taker is woken for a batch of results, not for
-// each one.
+// each one. Destroying the work stops it: each thread ends once the item in its hands is made.
+//
+// The one worker of its kind: export, search and the note list all go through it.
 template <typename Result> class OrderedWork
 {
 public:
     using Make = std::function<Result(qsizetype index)>;
     using Weigh = std::function<qsizetype(const Result &)>;
 
+    // `threadStart`, when given, runs first on each thread of its own, such as to lower the
+    // thread's priority.
     OrderedWork(qsizetype count, Make make, Weigh weigh, int threads, qsizetype maxAhead,
-                qsizetype maxWeight)
+                qsizetype maxWeight, const std::function<void()> &threadStart = {})
         : m_count(count), m_make(std::move(make)), m_weigh(std::move(weigh)),
           m_slots(size_t(std::max<qsizetype>(maxAhead, 1))), m_maxWeight(maxWeight),
           m_run(std::max<qsizetype>(qsizetype(m_slots.size()) / 4, 1))
     {
         for (int i = 0; i < threads; ++i) {
             try {
-                m_threads.emplace_back([this] { work(); });
+                m_threads.emplace_back([this, threadStart] {
+                    if (threadStart)
+                        threadStart();
+                    work();
+                });
             } catch (const std::system_error &) {
                 break; // fewer threads; with none, next() makes each result itself
             }
