@@ -117,8 +117,9 @@ bool LenientExport::open(ExportedNote &note)
         return false;
     }
     RecordingSink messages;
-    m_notes = std::make_unique<LenientNotes>(m_bytes, m_display, messages);
+    m_notes = std::make_unique<LenientNotes>(m_bytes, m_display, messages, m_path);
     m_count = int(m_notes->count());
+    m_skipped = m_notes->skipped();
     if (m_notes->accepted() && m_count > 0) {
         m_title = NoteView::titleFor(m_path);
         return true;

@@ -65,6 +65,9 @@ public:
     // The next entry of the file; false once all have been given. The file is read on the first
     // call.
     bool next(ExportedNote &note);
+    // How many appointments and tasks of a calendar file were passed over: known after the first
+    // call.
+    [[nodiscard]] qsizetype skipped() const { return m_skipped; }
     // The memory it holds: the file's bytes, from the first call until the last entry.
     [[nodiscard]] qsizetype heldBytes() const { return m_bytes.size(); }
 
@@ -81,5 +84,6 @@ private:
     QString m_title;
     int m_count = 0;
     int m_index = 0;
+    qsizetype m_skipped = 0;
     bool m_finished = false;
 };

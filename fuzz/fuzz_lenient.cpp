@@ -5,8 +5,10 @@
 // HoldsNoteText agreeing with the bodies read; and for a note in the strict layout, the same fields
 // as ParseNote.
 
+#include "calendarnotes.h"
 #include "fuzzcheck.h"
 #include "fuzznotes.h"
+#include "gammunotes.h"
 #include "lenientreader.h"
 #include "notebytes.h"
 #include "parsenote.h"
@@ -43,6 +45,20 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     });
     fuzzcheck::withinTime([&] { holdsText = HoldsNoteText(bytes); });
 
+    // Calendar files and Gammu backups have readers of their own: a file with a note is accepted
+    // without a message, one without is not, with its own; the count agrees.
+    const NoteBytes plain(bytes);
+    if (isCalendarFile(plain.bytes()) || isGammuBackup(plain.bytes())) {
+        const QStringList expected =
+            reading.notes.isEmpty() ? QStringList{noNotesMessage({})} : QStringList();
+        if (reading.accepted == reading.notes.isEmpty() || sink.messages != expected)
+            fuzzcheck::fail("a calendar or backup's message against its notes",
+                            sink.messages.join(u'|'));
+        fuzzcheck::RecordingSink unused;
+        if (LenientNotes(bytes, dates, unused).count() != reading.notes.size())
+            fuzzcheck::fail("a calendar or backup's count against its notes");
+        return 0;
+    }
     if (reading.accepted) {
         if (!sink.messages.isEmpty())
             fuzzcheck::fail("a message for an accepted file", sink.messages.join(u'|'));
@@ -55,7 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         if (!reading.notes.isEmpty())
             fuzzcheck::fail("notes from a rejected file");
     }
-    const NoteBytes plain(bytes);
     const VNoteFile file = CheckVNoteMarkers(plain.bytes());
     const QList<QByteArrayView> notes = FindNoteLines(plain.bytes());
     const ReferenceNotes expectedNotes = referenceNoteLines(plain.bytes());

@@ -81,8 +81,9 @@ private slots:
     void utf8Values();
 };
 
-// Each note under data/lenient has beside it what the lenient reading must give for it, with
-// Berlin's time zone, the Russian locale and long dates.
+// Each note file under data/lenient, and each calendar file and backup under data/containers,
+// has beside it what the lenient reading must give for it, with Berlin's time zone, the Russian
+// locale and long dates.
 void TestLenient::golden_data()
 {
     QTest::addColumn<QString>("notePath");
@@ -91,23 +92,37 @@ void TestLenient::golden_data()
     QVERIFY(notes.size() >= 25);
     for (const QString &name : notes)
         QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    const QDir containers(QStringLiteral(QUILLET_TEST_DATA "/containers"));
+    const QStringList files = containers.entryList(
+        {QStringLiteral("*.vcs"), QStringLiteral("*.ics"), QStringLiteral("*.backup")}, QDir::Files,
+        QDir::Name);
+    QVERIFY(files.size() >= 7);
+    for (const QString &name : files)
+        QTest::newRow(qPrintable(name)) << containers.filePath(name);
 }
 
 void TestLenient::golden()
 {
     QFETCH(QString, notePath);
+    const QString base = notePath.left(notePath.lastIndexOf(u'.'));
     const QJsonObject expected =
-        QJsonDocument::fromJson(readFile(notePath.chopped(4) + QStringLiteral(".json"))).object();
+        QJsonDocument::fromJson(readFile(base + QStringLiteral(".json"))).object();
     QVERIFY(!expected.isEmpty());
 
     RecordingSink sink;
-    const LenientReading reading = ReadNotesLenient(readFile(notePath), berlinLongDates(), sink);
+    const LenientReading reading =
+        ReadNotesLenient(readFile(notePath), berlinLongDates(), sink, notePath);
     QCOMPARE(reading.accepted, expected.value(QStringLiteral("accepted")).toBool());
-    const QString error = expected.value(QStringLiteral("error")).toString();
+    const QString error = expected.value(QStringLiteral("error"))
+                              .toString()
+                              .replace(QStringLiteral("{path}"), notePath);
     QCOMPARE(sink.messages, error.isEmpty() ? QStringList() : QStringList{error});
     const QJsonArray notes = expected.value(QStringLiteral("notes")).toArray();
     QCOMPARE(reading.notes.size(), notes.size());
     QCOMPARE(countedNotes(readFile(notePath)), notes.size());
+    RecordingSink unused;
+    QCOMPARE(LenientNotes(readFile(notePath), berlinLongDates(), unused).skipped(),
+             expected.value(QStringLiteral("skipped")).toInteger());
     for (qsizetype i = 0; i < notes.size(); ++i) {
         const QJsonObject fields = notes[i].toObject();
         const NoteView &view = reading.notes[i];
@@ -117,6 +132,8 @@ void TestLenient::golden()
         QCOMPARE(view.txtDateModified, fields.value(QStringLiteral("modified")).toString());
         QCOMPARE(view.txtBody, fields.value(QStringLiteral("body")).toString());
         QCOMPARE(view.notice, fields.value(QStringLiteral("notice")).toString());
+        QCOMPARE(view.kind, fields.value(QStringLiteral("kind")).toString());
+        QCOMPARE(view.summary, fields.value(QStringLiteral("summary")).toString());
     }
 }
 
