@@ -112,7 +112,8 @@ public:
 
     int run(const QStringList &arguments)
     {
-        const ExportInputs inputs = collectInputs(arguments, m_options.recursive);
+        const ExportInputs inputs = collectInputs(arguments, m_options.recursive, NaturalOrder(),
+                                                  m_options.settings.lenient);
         for (const QString &problem : inputs.problems)
             writeError(problem);
         bool allAccepted = inputs.problems.isEmpty();

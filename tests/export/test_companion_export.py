@@ -347,6 +347,20 @@ class CompanionExport(unittest.TestCase):
         self.assertEqual(1, strict.returncode)
         self.assertIn("BEGIN:VNOTE", strict.stderr.decode())
 
+    def test_folder_of_every_kind_with_lenient(self):
+        # A folder's notes: every kind with --lenient, .vnt files alone without it.
+        for name in os.listdir(CONTAINERS):
+            if not name.endswith((".json", ".py")):
+                shutil.copy(os.path.join(CONTAINERS, name), self.dir)
+        write(self.path("a.vnt"), note("x"))
+        listed = [os.path.basename(json.loads(line)["file"]) for line in
+                  run("--lenient", "--format", "jsonl", ".", cwd=self.dir).stdout.splitlines()]
+        self.assertEqual(["a.vnt", "appointments-only.ics", "docomo-memos.vcs", "gammu-ascii.backup",
+                          "gammu-no-notes.backup", "gammu-unicode.backup", "journal-cp1251.vcs",
+                          "journal.ics"], sorted(set(listed)))
+        self.assertEqual(["./a.vnt"], [json.loads(line)["file"] for line in
+                                       run("--format", "jsonl", ".", cwd=self.dir).stdout.splitlines()])
+
     def test_lenient_memory_flat_in_notes_of_a_file(self):
         # 150,000 notes in 5 MB: held at once, they took over 100 MB.
         write(self.path("many.vnt"), b"BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n" * 150000)
