@@ -77,21 +77,30 @@ QString plainText(QStringView value)
     return unescaped(value);
 }
 
-// TextUnicode's value: four hexadecimal digits a UTF-16 unit, big-endian; none when malformed.
+// TextUnicode's value: four hexadecimal digits a UTF-16 unit, big-endian; none when malformed. A
+// surrogate without its partner becomes U+FFFD, as a decoder makes it.
 std::optional<QString> hexText(QStringView value)
 {
     if (value.size() % 4 != 0)
         return std::nullopt;
-    QByteArray octets;
-    octets.reserve(value.size() / 2);
-    for (qsizetype i = 0; i < value.size(); i += 2) {
-        const int high = hexValue(value[i].unicode());
-        const int low = hexValue(value[i + 1].unicode());
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        octets.append(char(high * 16 + low));
+    QString out(value.size() / 4, Qt::Uninitialized);
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        int unit = 0;
+        for (qsizetype digit = 4 * i; digit < 4 * i + 4; ++digit) {
+            const int nibble = hexValue(value[digit].unicode());
+            if (nibble < 0)
+                return std::nullopt;
+            unit = unit * 16 + nibble;
+        }
+        out[i] = QChar(char16_t(unit));
     }
-    return QStringDecoder(QStringDecoder::Utf16BE).decode(octets);
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate())
+            ++i;
+        else if (out[i].isSurrogate())
+            out[i] = QChar::ReplacementCharacter;
+    }
+    return out;
 }
 
 } // namespace

@@ -170,7 +170,7 @@ def ucs2_hex(text):
     return text.encode("utf-16-be").hex().upper().encode("ascii")
 
 
-GAMMU_RU = "Список: хлеб\nи молоко"
+GAMMU_RU = "Список: хлеб\nи молоко 🥛"
 container("gammu-ascii.backup", lines(
     b"; This file format was designed for Gammu and is compatible with Gammu+",
     b"", b"[Backup]", b"Format = 1.04", b"Phone = \"Nokia 6230\"",
