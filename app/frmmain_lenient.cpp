@@ -34,7 +34,7 @@ std::optional<QvError> frmMain::readLenientAndShow(const QString &path, int pick
             BoxMessageSink messages(this);
             DateDisplay display;
             display.shortDate = ShortDate;
-            reading = ReadNotesLenient(bytes, display, messages);
+            reading = ReadNotesLenient(bytes, display, messages, path);
         });
         bytes = QByteArray();
         if (!reading.accepted) {

@@ -8,6 +8,7 @@
 #include "frmmain.h"
 #include "longrunlayout.h"
 #include "messagebox.h"
+#include "notefilenames.h"
 #include "notelistpanel.h"
 #include "openfiledialog.h"
 #include "parsenote.h"
@@ -49,7 +50,7 @@ void frmMain::tmrDoIt_Timer()
 void frmMain::OpenWithDialog()
 {
     OpenFileDialog dialog;
-    dialog.setFilter(QStringLiteral("Файлы VNT|*.VNT|Все файлы|*.*"));
+    dialog.setFilter(openDialogFilter(LenientLayouts));
     dialog.setOptions({});
     dialog.setOwnerHandle(QApplication::activeWindow());
 

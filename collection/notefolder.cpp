@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "notefolder.h"
 
+#include "notefilenames.h"
 #include "qverror.h"
 #include "qvfilename.h"
 #include "textfilereader.h"
@@ -107,10 +108,10 @@ QString pathOf(const QString &prefix, const char *name)
 
 } // namespace
 
-bool isNoteFileName(QStringView name)
+bool isNoteFileName(QStringView name, bool everyLayout)
 {
     return name.size() > NoteExtension.size() && !name.startsWith(u'.') &&
-           name.endsWith(NoteExtension, Qt::CaseInsensitive);
+           hasNoteFileSuffix(name, everyLayout);
 }
 
 // Qt's collator has no numeric mode for the C locale, which a session without LANG runs in: the
@@ -163,7 +164,7 @@ void NaturalOrder::sort(QStringList &paths) const
     paths = std::move(sorted);
 }
 
-FolderListing listFolder(const QString &folder, const NaturalOrder &order)
+FolderListing listFolder(const QString &folder, const NaturalOrder &order, bool everyLayout)
 {
     const Directory dir(::opendir(qvTextToFileName(folder).constData()));
     if (dir.get() == nullptr)
@@ -191,7 +192,7 @@ FolderListing listFolder(const QString &folder, const NaturalOrder &order)
         case EntryKind::File:
         case EntryKind::Other:
             if (QString path = pathOf(prefix, entry->d_name);
-                isNoteFileName(QStringView(path).sliced(prefix.size()))) {
+                isNoteFileName(QStringView(path).sliced(prefix.size()), everyLayout)) {
                 if (kind == EntryKind::Other)
                     listing.notPlainFiles.insert(path);
                 listing.notes.append(std::move(path));

@@ -7,9 +7,9 @@
 #include <QString>
 #include <QStringList>
 
-// Whether the open dialog's filter shows a file of this name: ".vnt" in any letter case, and
-// not hidden.
-bool isNoteFileName(QStringView name);
+// Whether the open dialog's filter shows a file of this name: ".vnt" in any letter case (with
+// `everyLayout`, any suffix of noteFileSuffixes), and not hidden.
+bool isNoteFileName(QStringView name, bool everyLayout = false);
 
 // What one folder holds, each list in the order a file manager shows it.
 struct FolderListing
@@ -48,4 +48,6 @@ private:
 
 // Lists `folder` without following links to folders. Throws QvError with the reader's failure
 // numbers when the folder cannot be read.
-FolderListing listFolder(const QString &folder, const NaturalOrder &order = NaturalOrder());
+// With `everyLayout`, the notes are the files of every name that isNoteFileName takes so.
+FolderListing listFolder(const QString &folder, const NaturalOrder &order = NaturalOrder(),
+                         bool everyLayout = false);

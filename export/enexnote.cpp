@@ -58,6 +58,8 @@ QByteArray enexNote(const ExportedNote &note)
     const QString tag = enexTag(note.folder);
     if (!tag.isEmpty())
         xml.writeTextElement(QStringLiteral("tag"), tag);
+    if (!view.kind.isEmpty()) // a calendar memo's
+        xml.writeTextElement(QStringLiteral("tag"), enexTag(view.kind));
     xml.writeStartElement(QStringLiteral("note-attributes"));
     xml.writeTextElement(QStringLiteral("source"), xmlSafeText(qvGetFileName(note.file)));
     xml.writeEndElement();

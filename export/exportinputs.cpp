@@ -21,11 +21,11 @@ bool isFolder(const QString &path)
 // Adds the notes of `folder` (and of its subfolders when `recursive`) to `inputs`; returns how
 // many.
 qsizetype addFolder(const QString &folder, qsizetype mirroredFrom, bool recursive,
-                    const NaturalOrder &order, ExportInputs &inputs)
+                    const NaturalOrder &order, bool everyLayout, ExportInputs &inputs)
 {
     FolderListing listing;
     try {
-        listing = listFolder(folder, order);
+        listing = listFolder(folder, order, everyLayout);
     } catch (const QvError &failure) {
         inputs.problems.append(failure.description());
         return 0;
@@ -38,7 +38,7 @@ qsizetype addFolder(const QString &folder, qsizetype mirroredFrom, bool recursiv
     listing.notes.clear();
     if (recursive) {
         for (const QString &subfolder : std::as_const(listing.subfolders))
-            added += addFolder(subfolder, mirroredFrom, recursive, order, inputs);
+            added += addFolder(subfolder, mirroredFrom, recursive, order, everyLayout, inputs);
     }
     return added;
 }
@@ -50,7 +50,8 @@ QString noNotesInFolderMessage(const QString &folder)
     return QStringLiteral("В папке нет заметок: %1").arg(folder);
 }
 
-ExportInputs collectInputs(const QStringList &arguments, bool recursive, const NaturalOrder &order)
+ExportInputs collectInputs(const QStringList &arguments, bool recursive, const NaturalOrder &order,
+                           bool everyLayout)
 {
     ExportInputs inputs;
     for (const QString &argument : arguments) {
@@ -61,7 +62,7 @@ ExportInputs collectInputs(const QStringList &arguments, bool recursive, const N
         const qsizetype mirroredFrom =
             argument.endsWith(u'/') ? argument.size() : argument.size() + 1;
         const qsizetype problems = inputs.problems.size();
-        if (addFolder(argument, mirroredFrom, recursive, order, inputs) == 0 &&
+        if (addFolder(argument, mirroredFrom, recursive, order, everyLayout, inputs) == 0 &&
             inputs.problems.size() == problems)
             inputs.problems.append(noNotesInFolderMessage(argument));
     }

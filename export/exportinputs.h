@@ -45,9 +45,10 @@ struct ExportInputs
 // path that is not there too: reading it will say so). A folder stands for its notes in a file
 // manager's order (see listFolder), and with `recursive` for those of its subfolders after them,
 // each in the same order, never through a symbolic link to a folder; a folder with no notes is a
-// problem ("В папке нет заметок: PATH").
+// problem ("В папке нет заметок: PATH"). With `everyLayout`, a folder's notes are the files of
+// every name that isNoteFileName takes so.
 ExportInputs collectInputs(const QStringList &arguments, bool recursive,
-                           const NaturalOrder &order = NaturalOrder());
+                           const NaturalOrder &order = NaturalOrder(), bool everyLayout = false);
 
 // The note files of a run as the system tells files apart, by device and inode, so that one is
 // known by any name: an output never replaces one. Each counts as the entry named (a link itself)

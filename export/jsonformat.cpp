@@ -99,7 +99,7 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     out.reserve(512 + std::min(body * MaxJsonBytesPerUnit, JsonRoomAhead) +
                 3 * (note.file.size() + view.title.size() + view.txtVersion.size() +
                      view.txtDateCreated.size() + view.txtDateModified.size() + body +
-                     note.error.size() + title.size()));
+                     note.error.size() + title.size() + view.kind.size()));
     JsonObject object(out, layout);
     object.member("file", note.file);
     if (withIndex)
@@ -117,6 +117,10 @@ QByteArray jsonObject(const ExportedNote &note, const JsonLayout &layout, bool w
     object.utc("created_utc", view.createdUtc);
     object.utc("modified_utc", view.modifiedUtc);
     object.member("note_title", title);
+    if (view.kind.isEmpty())
+        object.literal("kind", "null");
+    else
+        object.member("kind", view.kind);
     object.close();
     return out;
 }

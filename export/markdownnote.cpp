@@ -33,11 +33,17 @@ QByteArray markdownNote(const ExportedNote &note)
 {
     const NoteView &view = note.view;
     const QString body = wellFormedText(bodyText(note));
-    QString out = QStringLiteral("---\ntitle: ") + yamlScalar(noteTitle(body, note.file)) + u'\n';
+    const QString title = noteTitle(body, note.file);
+    QString out = QStringLiteral("---\ntitle: ") + yamlScalar(title) + u'\n';
     if (view.createdUtc.isValid())
         out += QStringLiteral("created: ") + isoUtcText(view.createdUtc) + u'\n';
     if (view.modifiedUtc.isValid())
         out += QStringLiteral("updated: ") + isoUtcText(view.modifiedUtc) + u'\n';
+    // A calendar memo's kind is its tag; its SUMMARY, when the title does not already say it.
+    if (!view.kind.isEmpty())
+        out += QStringLiteral("tags:\n  - ") + yamlScalar(view.kind) + u'\n';
+    if (!view.summary.isEmpty() && view.summary != title)
+        out += QStringLiteral("summary: ") + yamlScalar(view.summary) + u'\n';
     out += QStringLiteral("source: ") + yamlScalar(qvGetFileName(note.file)) +
            QStringLiteral("\n---\n");
     const QString text = markdownText(body);

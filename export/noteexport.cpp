@@ -121,6 +121,7 @@ bool LenientExport::next(ExportedNote &note)
         note.accepted = true;
         note.view = std::move(view);
         note.view.title = m_title;
+        note.error = note.view.notice; // shown, and told why it may not be whole
         if (m_count > 1)
             note.view.title += QStringLiteral(" (%1/%2)").arg(m_index).arg(m_count);
         return true;
@@ -140,8 +141,9 @@ bool LenientExport::open(ExportedNote &note)
         return false;
     }
     RecordingSink messages;
-    m_notes = std::make_unique<LenientNotes>(m_bytes, m_display, messages);
+    m_notes = std::make_unique<LenientNotes>(m_bytes, m_display, messages, m_path);
     m_count = int(m_notes->count());
+    m_skipped = m_notes->skipped();
     if (m_notes->accepted() && m_count > 0) {
         m_title = NoteView::titleFor(m_path);
         return true;

@@ -24,7 +24,9 @@ struct ExportedNote
     // When not null, the body as the UTF-8 octets it decodes to, and view.txtBody is empty: for
     // a writer of UTF-8 that need not turn a large body into text first (see exportNote).
     QByteArray bodyOctets;
-    QString error; // the message box text the viewer would show; empty when none
+    // The message box text the viewer would show for a note not accepted; for an accepted note,
+    // what the viewer says about it beside showing it (see NoteView::notice). Empty when none.
+    QString error;
     // The folder its file was found in below a folder named for the run ("sub/deep"); empty for
     // a note in the named folder itself, or in a file named on its own.
     QString folder;
@@ -68,6 +70,9 @@ public:
     // The next entry of the file; false once all have been given. The file is read on the first
     // call.
     bool next(ExportedNote &note);
+    // How many appointments and tasks of a calendar file were passed over: known after the first
+    // call.
+    [[nodiscard]] qsizetype skipped() const { return m_skipped; }
     // The memory it holds: the file's bytes, from the first call until the last entry.
     [[nodiscard]] qsizetype heldBytes() const { return m_bytes.size(); }
 
@@ -84,5 +89,6 @@ private:
     QString m_title;
     int m_count = 0;
     int m_index = 0;
+    qsizetype m_skipped = 0;
     bool m_finished = false;
 };

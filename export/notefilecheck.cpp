@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "notefilecheck.h"
 
+#include "notefilenames.h"
 #include "qvfilename.h"
 
 #include <array>
@@ -87,7 +88,8 @@ bool isBlank(int unit)
 
 bool namedAsNote(QStringView path)
 {
-    return path.endsWith(u".vnt", Qt::CaseInsensitive);
+    // Every kind, whatever the reading: a phone's file is never written over.
+    return hasNoteFileSuffix(path, true);
 }
 
 bool startsAsNote(int fd)

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The lenient reading on any bytes: a clear result within the time limit, the marker messages as
-// the strict reading words them, the notes' lines as a line-by-line reference finds them, the
-// count from the marker lines alone agreeing, HoldsNoteText agreeing with the bodies read; and
-// for a note in the strict layout, the same fields as ParseNote.
+// The lenient reading on any bytes: a clear result within the time limit, the begin marker's
+// message as the strict reading words it, the notes' lines as a line-by-line reference finds
+// them, the notes cut off as it finds them, the count from the marker lines alone agreeing,
+// HoldsNoteText agreeing with the bodies read; and for a note in the strict layout, the same fields
+// as ParseNote.
 
+#include "calendarnotes.h"
 #include "fuzzcheck.h"
 #include "fuzznotes.h"
+#include "gammunotes.h"
 #include "lenientreader.h"
 #include "notebytes.h"
 #include "parsenote.h"
@@ -42,20 +45,32 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     });
     fuzzcheck::withinTime([&] { holdsText = HoldsNoteText(bytes); });
 
+    // Calendar files and Gammu backups have readers of their own: a file with a note is accepted
+    // without a message, one without is not, with its own; the count agrees.
+    const NoteBytes plain(bytes);
+    if (isCalendarFile(plain.bytes()) || isGammuBackup(plain.bytes())) {
+        const QStringList expected =
+            reading.notes.isEmpty() ? QStringList{noNotesMessage({})} : QStringList();
+        if (reading.accepted == reading.notes.isEmpty() || sink.messages != expected)
+            fuzzcheck::fail("a calendar or backup's message against its notes",
+                            sink.messages.join(u'|'));
+        fuzzcheck::RecordingSink unused;
+        if (LenientNotes(bytes, dates, unused).count() != reading.notes.size())
+            fuzzcheck::fail("a calendar or backup's count against its notes");
+        return 0;
+    }
     if (reading.accepted) {
         if (!sink.messages.isEmpty())
             fuzzcheck::fail("a message for an accepted file", sink.messages.join(u'|'));
         if (reading.notes.isEmpty())
             fuzzcheck::fail("an accepted file without notes");
     } else {
-        const QStringList begin{beginMarkerMissingMessage()};
-        const QStringList end{endMarkerMissingMessage()};
-        if (sink.messages != begin && sink.messages != end)
-            fuzzcheck::fail("not one marker message for a rejected file", sink.messages.join(u'|'));
+        if (sink.messages != QStringList{beginMarkerMissingMessage()})
+            fuzzcheck::fail("not the begin marker's message for a rejected file",
+                            sink.messages.join(u'|'));
         if (!reading.notes.isEmpty())
             fuzzcheck::fail("notes from a rejected file");
     }
-    const NoteBytes plain(bytes);
     const VNoteFile file = CheckVNoteMarkers(plain.bytes());
     const QList<QByteArrayView> notes = FindNoteLines(plain.bytes());
     const ReferenceNotes expectedNotes = referenceNoteLines(plain.bytes());
@@ -71,9 +86,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             fuzzcheck::fail("a note's lines against the line-by-line reference",
                             QString::number(i));
     }
-    if (reading.accepted != (file.problem == VNoteFile::Problem::None) ||
+    if (reading.accepted != (file.problem != VNoteFile::Problem::BeginMissing) ||
         reading.notes.size() != notes.size())
         fuzzcheck::fail("notes read against the notes found");
+    for (qsizetype i = 0; i < reading.notes.size(); ++i) {
+        const QString notice = expectedNotes.cutOff[i] ? cutOffNoteMessage() : QString();
+        fuzzcheck::expectEqual(reading.notes[i].notice, notice, "a note's notice");
+    }
     if (reading.accepted && CountNotes(plain.bytes(), file) != notes.size())
         fuzzcheck::fail("notes counted from the markers against the notes found");
 

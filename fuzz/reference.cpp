@@ -203,20 +203,24 @@ ReferenceNotes referenceNoteLines(QByteArrayView bytes)
         found.problem = VNoteFile::Problem::BeginMissing;
         return found;
     }
-    if (kinds[lastNonBlank] != End) {
+    if (kinds[lastNonBlank] != End)
         found.problem = VNoteFile::Problem::EndMissing;
-        return found;
-    }
     qsizetype open = -1;
+    const auto close = [&](qsizetype end, bool cutOff) {
+        found.notes.append(bytes.sliced(open, end - open));
+        found.cutOff.append(cutOff);
+    };
     for (qsizetype i = firstNonBlank; i < lines.size(); ++i) {
         if (kinds[i] == Begin) {
             if (open >= 0)
-                found.notes.append(bytes.sliced(open, lines[i].start - open));
+                close(lines[i].start, true);
             open = lines[i].next;
         } else if (kinds[i] == End && open >= 0) {
-            found.notes.append(bytes.sliced(open, lines[i].start - open));
+            close(lines[i].start, false);
             open = -1;
         }
     }
+    if (open >= 0)
+        close(bytes.size(), true);
     return found;
 }

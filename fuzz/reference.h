@@ -22,11 +22,13 @@ QString referenceParseNote(const QString &text, NoteView &view, const DateDispla
 QString referenceDecodeText(const QByteArray &bytes);
 
 // The notes of a note file's bytes (after their byte-order mark), found line by line: every line
-// split off and classified, then each note's lines taken between the marker lines in order.
+// split off and classified, then each note's lines taken between the marker lines in order, the
+// last one to the end of the bytes when no END line closes it.
 struct ReferenceNotes
 {
     VNoteFile::Problem problem = VNoteFile::Problem::None;
     LineEnds lineEnds = LineEnds::LineFeed;
     QList<QByteArrayView> notes;
+    QList<bool> cutOff; // for each note, whether something other than its END line ends it
 };
 ReferenceNotes referenceNoteLines(QByteArrayView bytes);

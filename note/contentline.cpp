@@ -46,6 +46,14 @@ void readParameter(QByteArrayView parameter, ContentLine &line)
         line.encoding = encodingNamed(value);
     else if (equalsIgnoringCase(key, "CHARSET"))
         line.charset = value;
+    else if (equalsIgnoringCase(key, "TZID"))
+        line.tzid = value;
+}
+
+// Whether `line` starts with `upper` (ASCII, upper case) in any letter case.
+bool startsIgnoringCase(QByteArrayView line, QByteArrayView upper)
+{
+    return line.size() >= upper.size() && equalsIgnoringCase(line.first(upper.size()), upper);
 }
 
 // Whether a quote at `quote` opens the value of the parameter that starts at `parameter`: only
@@ -83,6 +91,11 @@ qsizetype readParameters(QByteArrayView text, qsizetype from, bool quotes, Conte
 
 } // namespace
 
+bool isComponentLine(QByteArrayView line)
+{
+    return startsIgnoringCase(line, "BEGIN:") || startsIgnoringCase(line, "END:");
+}
+
 QByteArrayView ValueCursor::takeLine(QByteArrayView line)
 {
     m_softBreak = false;
@@ -107,7 +120,11 @@ bool ValueCursor::nextPiece(QByteArrayView &piece)
     }
     ByteLines probe = m_lines;
     QByteArrayView line;
-    if (!probe.next(line) || markerLine(line) != MarkerLine::None) {
+    const auto framesValues = [this](QByteArrayView next) {
+        return m_framing == Framing::VNote ? markerLine(next) != MarkerLine::None
+                                           : isComponentLine(next);
+    };
+    if (!probe.next(line) || framesValues(line)) {
         m_done = true;
         return false;
     }
@@ -150,10 +167,12 @@ bool ContentLineReader::next(ContentLine &line)
             m_end = lineStart;
             break;
         }
-        m_endMarker = markerLine(text);
-        if (m_endMarker != MarkerLine::None) {
-            m_end = lineStart;
-            break;
+        if (m_framing == Framing::VNote) {
+            m_endMarker = markerLine(text);
+            if (m_endMarker != MarkerLine::None) {
+                m_end = lineStart;
+                break;
+            }
         }
         if (text.isEmpty() || isBlankOrTab(text.front()))
             continue;
@@ -173,6 +192,7 @@ bool ContentLineReader::next(ContentLine &line)
         line.name = name;
         line.encoding = ValueEncoding::None;
         line.charset = {};
+        line.tzid = {};
         if (text[colon] == ';') {
             const qsizetype parameters = colon + 1;
             colon = readParameters(text, parameters, true, line);
@@ -181,14 +201,15 @@ bool ContentLineReader::next(ContentLine &line)
                 // one left open: the line as it reads without quotes.
                 line.encoding = ValueEncoding::None;
                 line.charset = {};
+                line.tzid = {};
                 colon = readParameters(text, parameters, false, line);
             }
             if (colon < 0)
                 continue;
         }
         const QByteArrayView first = text.sliced(colon + 1);
-        line.value.start(first, m_lines, line.encoding);
-        m_current.start(first, m_lines, line.encoding);
+        line.value.start(first, m_lines, line.encoding, m_framing);
+        m_current.start(first, m_lines, line.encoding, m_framing);
         m_hasCurrent = true;
         return true;
     }

@@ -9,12 +9,20 @@
 // How a value is written, from its ENCODING parameter (or a bare one). Anything unknown is None.
 enum class ValueEncoding { None, QuotedPrintable, Base64, EightBit, SevenBit };
 
+// The lines that frame values. In a note file, its marker lines (see markerLine): they end a value
+// and the note's properties. In a calendar file, its component lines, which start with "BEGIN:"
+// or "END:" in any letter case: they end a value, and are properties themselves.
+enum class Framing { VNote, Calendar };
+
+// Whether a calendar's line begins or ends a component.
+bool isComponentLine(QByteArrayView line);
+
 // The pieces of one value, as the lines that hold it give them: the rest of the property line,
 // then each line that continues it. A line that starts with a blank or tab continues any value
 // (without that one character). A quoted-printable line ending in "=" (after its trailing blanks,
 // which are dropped) continues on the next line, whole, and loses the "="; a BASE64 value also
-// continues on unindented lines until an empty one. No value runs on into a marker line. Copies
-// read the value independently.
+// continues on unindented lines until an empty one. No value runs on into a line that frames
+// values. Copies read the value independently.
 class ValueCursor
 {
 public:
@@ -26,11 +34,13 @@ public:
 
     // Starts over on another value, as constructing one would, but field by field in place: a
     // cursor built aside and copied in costs stalls on every property line.
-    void start(QByteArrayView firstLine, const ByteLines &following, ValueEncoding encoding)
+    void start(QByteArrayView firstLine, const ByteLines &following, ValueEncoding encoding,
+               Framing framing)
     {
         m_first = firstLine;
         m_lines = following;
         m_encoding = encoding;
+        m_framing = framing;
         m_started = false;
         m_done = false;
         m_softBreak = false;
@@ -51,6 +61,7 @@ private:
     QByteArrayView m_first;
     ByteLines m_lines;
     ValueEncoding m_encoding = ValueEncoding::None;
+    Framing m_framing = Framing::VNote;
     bool m_started = false;
     bool m_done = false;
     bool m_softBreak = false; // the last piece ended in a quoted-printable soft break
@@ -64,6 +75,7 @@ struct ContentLine
     QByteArrayView name; // without a group prefix ("item1.")
     ValueEncoding encoding = ValueEncoding::None;
     QByteArrayView charset; // empty when none is named
+    QByteArrayView tzid;    // a calendar's TZID parameter; empty when none is named
     ValueCursor value;
 
     [[nodiscard]] bool isNamed(QByteArrayView upperName) const
@@ -79,9 +91,10 @@ struct ContentLine
 class ContentLineReader
 {
 public:
-    // `lines` runs from the note's first line to the end of the file.
-    ContentLineReader(QByteArrayView lines, LineEnds ends)
-        : m_lines(lines, ends), m_start(lines.data())
+    // `lines` runs from the note's first line to the end of the file. A calendar's reader reads
+    // every property up to the end of `lines`, component lines included.
+    ContentLineReader(QByteArrayView lines, LineEnds ends, Framing framing = Framing::VNote)
+        : m_lines(lines, ends), m_start(lines.data()), m_framing(framing)
     {
     }
 
@@ -99,6 +112,7 @@ public:
 private:
     ByteLines m_lines;
     const char *m_start;
+    Framing m_framing;
     ValueCursor m_current;
     bool m_hasCurrent = false;
     MarkerLine m_endMarker = MarkerLine::None;

@@ -90,16 +90,15 @@ QDateTime StampMoment(QStringView value)
     return {date, time, Qt::UTC};
 }
 
-QString FormatStamp(const QString &value, const DateDisplay &display)
+QString FormatMoment(const QDateTime &moment, const DateDisplay &display)
 {
     try {
-        const QDateTime utc = StampMoment(value);
-        if (!utc.isValid())
-            return value;
+        if (!moment.isValid())
+            return {};
         const QDateTime local =
-            display.zone ? utc.toTimeZone(*display.zone) : qvToProcessLocalTime(utc);
+            display.zone ? moment.toTimeZone(*display.zone) : qvToProcessLocalTime(moment);
         if (!local.isValid())
-            return value;
+            return {};
         // Joined in one piece (QStringBuilder): a run of many notes formats two stamps each.
         if (display.shortDate)
             return qvSystemTimeToStringTime(local.time(), display.locale) % u' ' %
@@ -107,8 +106,14 @@ QString FormatStamp(const QString &value, const DateDisplay &display)
         return qvSystemTimeToStringDate(local.date(), true, display.locale) % u", " %
                qvSystemTimeToStringTime(local.time(), display.locale);
     } catch (const std::bad_alloc &) {
-        throw; // not a stamp that cannot be converted
+        throw; // not a moment that cannot be converted
     } catch (const std::exception &) {
-        return value;
+        return {};
     }
+}
+
+QString FormatStamp(const QString &value, const DateDisplay &display)
+{
+    QString shown = FormatMoment(StampMoment(value), display);
+    return shown.isEmpty() ? value : shown;
 }

@@ -36,3 +36,7 @@ QDateTime UtcStampMoment(const QString &upper);
 // the zone's offset at the stamp's own moment. Anything else, or a stamp that names no valid
 // moment, is returned unchanged.
 QString FormatStamp(const QString &value, const DateDisplay &display);
+
+// A moment as FormatStamp shows the stamp that names it; the empty text for a moment that cannot
+// be shown so.
+QString FormatMoment(const QDateTime &moment, const DateDisplay &display);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lenientreader.h"
 
+#include "calendarnotes.h"
 #include "contentline.h"
+#include "gammunotes.h"
 #include "notebytes.h"
 #include "parsenote.h"
 #include "qvtext.h"
@@ -85,21 +87,34 @@ bool hasText(const QString &text)
 
 } // namespace
 
-LenientNotes::LenientNotes(QByteArrayView bytes, const DateDisplay &display, MessageSink &messages)
-    : m_input(bytes), m_file(CheckVNoteMarkers(m_input.bytes())), m_display(display)
+LenientNotes::LenientNotes(QByteArrayView bytes, const DateDisplay &display, MessageSink &messages,
+                           const QString &path)
+    : m_input(bytes), m_display(display)
 {
-    switch (m_file.problem) {
-    case VNoteFile::Problem::BeginMissing:
-        messages.showCritical(beginMarkerMissingMessage());
-        break;
-    case VNoteFile::Problem::EndMissing:
-        messages.showCritical(endMarkerMissingMessage());
-        break;
-    case VNoteFile::Problem::None:
-        m_notes.emplace(m_input.bytes(), m_file);
-        break;
+    const QByteArrayView input = m_input.bytes();
+    if (isCalendarFile(input)) {
+        m_calendar = std::make_unique<CalendarNotes>(input, display);
+        m_count = m_calendar->count();
+        m_skipped = m_calendar->skipped();
+    } else if (isGammuBackup(input)) {
+        m_gammu = std::make_unique<GammuNotes>(input);
+        m_count = m_gammu->count();
+    } else {
+        m_file = CheckVNoteMarkers(input);
+        if (m_file.problem == VNoteFile::Problem::BeginMissing)
+            messages.showCritical(beginMarkerMissingMessage());
+        else
+            m_notes.emplace(input, m_file);
+        return;
+    }
+    if (*m_count == 0) {
+        messages.showCritical(noNotesMessage(path));
+        m_calendar.reset();
+        m_gammu.reset();
     }
 }
+
+LenientNotes::~LenientNotes() = default;
 
 qsizetype LenientNotes::count()
 {
@@ -110,22 +125,38 @@ qsizetype LenientNotes::count()
 
 bool LenientNotes::next(NoteView &note)
 {
+    if (m_calendar)
+        return m_calendar->next(note);
+    if (m_gammu)
+        return m_gammu->next(note);
     ContentLineReader *reader = m_notes ? m_notes->next() : nullptr;
     if (reader == nullptr)
         return false;
     note = noteView(readProperties(*reader), m_display);
+    if (reader->endMarker() != MarkerLine::End)
+        note.notice = cutOffNoteMessage();
     return true;
 }
 
 LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display,
-                                MessageSink &messages)
+                                MessageSink &messages, const QString &path)
 {
-    LenientNotes notes(bytes, display, messages);
+    LenientNotes notes(bytes, display, messages, path);
     LenientReading reading;
     reading.accepted = notes.accepted();
     for (NoteView note; notes.next(note);)
         reading.notes.append(std::move(note));
     return reading;
+}
+
+QString noNotesMessage(const QString &path)
+{
+    return QStringLiteral("В файле нет заметок: %1").arg(path);
+}
+
+QString cutOffNoteMessage()
+{
+    return QStringLiteral("Заметка обрывается: нет маркера END:VNOTE");
 }
 
 bool HoldsNoteText(QByteArrayView bytes)

@@ -10,7 +10,11 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <memory>
 #include <optional>
+
+class CalendarNotes;
+class GammuNotes;
 
 // A note file read leniently, one note at a time, so that memory does not grow with the number
 // of notes: the reading of ReadNotesLenient below. The file's bytes must outlive it.
@@ -18,17 +22,24 @@ class LenientNotes
 {
 public:
     // Checks the file's marker lines at once; a file that fails is reported to `messages` and
-    // gives no note.
-    LenientNotes(QByteArrayView bytes, const DateDisplay &display, MessageSink &messages);
+    // gives no note. A calendar file gives its memos (see CalendarNotes), a Gammu backup its notes
+    // (see GammuNotes); one with none is reported as noNotesMessage(path).
+    LenientNotes(QByteArrayView bytes, const DateDisplay &display, MessageSink &messages,
+                 const QString &path = {});
+    ~LenientNotes();
     LenientNotes(const LenientNotes &) = delete;
     LenientNotes &operator=(const LenientNotes &) = delete;
 
-    [[nodiscard]] bool accepted() const { return m_notes.has_value(); }
+    [[nodiscard]] bool accepted() const { return m_notes || m_calendar || m_gammu; }
     // How many notes next() gives in all, from a first pass over the marker lines alone (worked
     // out when first asked for); 0 for a file that is not accepted.
     qsizetype count();
-    // The next note in file order, its title left alone; false once there is none.
+    // The next note in file order, its title left alone; false once there is none. A note that
+    // its END marker does not end (the next note's BEGIN, or the end of the file, comes first)
+    // keeps what it has, and says so in its notice (cutOffNoteMessage).
     bool next(NoteView &note);
+    // How many appointments and tasks a calendar file holds, passed over; 0 for other files.
+    [[nodiscard]] qsizetype skipped() const { return m_skipped; }
 
 private:
     NoteBytes m_input;
@@ -36,6 +47,9 @@ private:
     DateDisplay m_display;
     std::optional<VNoteNotes> m_notes; // none for a file that is not accepted
     std::optional<qsizetype> m_count;
+    std::unique_ptr<CalendarNotes> m_calendar;
+    std::unique_ptr<GammuNotes> m_gammu;
+    qsizetype m_skipped = 0;
 };
 
 // A note file read leniently: every note of the file at once, each as the viewer would show it.
@@ -50,10 +64,17 @@ struct LenientReading
 // encoding; any charset ICU knows; folded lines; several notes in one file). Each note gets the
 // version (trimmed, upper-cased), the two stamps (see ShowUtcStamp) and the body: the first BODY,
 // else the first NOTE, else the first SUMMARY; of the others, the last occurrence counts. A file
-// whose first non-blank line is not BEGIN:VNOTE, or whose last is not END:VNOTE, is rejected
-// with the strict reading's message for it.
+// whose first non-blank line is not BEGIN:VNOTE is rejected with the strict reading's message for
+// it. A file cut off before its last END:VNOTE is not: its last note keeps what it has, with the
+// notice that it is cut off, as does a note that the next one's BEGIN line cuts off.
 LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display,
-                                MessageSink &messages);
+                                MessageSink &messages, const QString &path = {});
+
+// "В файле нет заметок: PATH": a calendar file or a backup that holds no note.
+QString noNotesMessage(const QString &path);
+
+// "Заметка обрывается: нет маркера END:VNOTE": the notice of a note that is cut off.
+QString cutOffNoteMessage();
 
 // Whether a note of the file, read leniently, has a body with more than white space in it:
 // how the viewer and the companion tell that a note the strict reading leaves empty holds text

@@ -17,6 +17,13 @@ struct NoteView
     // name, for exports; invalid when a field holds no stamp.
     QDateTime createdUtc;
     QDateTime modifiedUtc;
+    // Not shown in the fields either: of a memo read from a calendar file, its kind ("NOTE",
+    // "SHOPPING", "JOURNAL"; empty for any other note) and its SUMMARY, for exports.
+    QString kind;
+    QString summary;
+    // What the window says about the note besides showing it (its status bar; no box), and the
+    // companion gives as the entry's error: why the note may not be whole. Empty when nothing.
+    QString notice;
 
     // "Quillet": the title while no note is shown.
     static QString emptyTitle() { return QStringLiteral("Quillet"); }

@@ -73,12 +73,13 @@ VNoteFile CheckVNoteMarkers(QByteArrayView bytes)
     QByteArrayView first;
     while (lines.next(first) && isBlankLine(first)) {
     }
-    if (markerLine(first) != MarkerLine::Begin)
+    if (markerLine(first) != MarkerLine::Begin) {
         file.problem = VNoteFile::Problem::BeginMissing;
-    else if (markerLine(lastLine(bytes, file.lineEnds)) != MarkerLine::End)
+        return file;
+    }
+    if (markerLine(lastLine(bytes, file.lineEnds)) != MarkerLine::End)
         file.problem = VNoteFile::Problem::EndMissing;
-    else
-        file.firstNote = lines.position();
+    file.firstNote = lines.position();
     return file;
 }
 

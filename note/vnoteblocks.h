@@ -12,14 +12,15 @@ enum class MarkerLine { None, Begin, End };
 MarkerLine markerLine(QByteArrayView line);
 
 // The checks a note file must pass before any note is read: its first non-blank line must be a
-// BEGIN marker (else BeginMissing) and its last an END marker (else EndMissing).
+// BEGIN marker (else BeginMissing, and no note is read). Its last should be an END marker: when
+// it is not (EndMissing), the file was cut off, and its notes are read all the same.
 struct VNoteFile
 {
     enum class Problem { None, BeginMissing, EndMissing };
 
     Problem problem = Problem::None;
     LineEnds lineEnds = LineEnds::LineFeed;
-    const char *firstNote = nullptr; // where the first note's lines start
+    const char *firstNote = nullptr; // where the first note's lines start; none for BeginMissing
 };
 
 VNoteFile CheckVNoteMarkers(QByteArrayView bytes);

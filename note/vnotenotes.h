@@ -10,9 +10,10 @@
 #include <functional>
 #include <optional>
 
-// The notes of a file that has passed CheckVNoteMarkers, one at a time, in file order. A note
-// ends at the marker line after it, found as its lines are read, so that the file is gone over
-// once; whatever a note's reader leaves unread is passed over when the next note is asked for.
+// The notes of a file that starts with a BEGIN marker (see CheckVNoteMarkers), one at a time, in
+// file order. A note ends at the marker line after it, found as its lines are read, so that the
+// file is gone over once; whatever a note's reader leaves unread is passed over when the next
+// note is asked for.
 class VNoteNotes
 {
 public:
@@ -41,5 +42,6 @@ void ForEachNote(QByteArrayView bytes, const VNoteFile &file,
                  const std::function<void(ContentLineReader &)> &read);
 
 // The lines of every note of the file, from the line after its BEGIN marker to the start of the
-// marker line that ends it; none when the file fails CheckVNoteMarkers.
+// marker line that ends it (or to the end of the file); none when the file does not start with a
+// BEGIN marker.
 QList<QByteArrayView> FindNoteLines(QByteArrayView bytes);

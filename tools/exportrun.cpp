@@ -46,6 +46,7 @@ struct FileOutput
 {
     QList<NoteOutput> notes;
     QString message; // for standard error; empty when none
+    QString remark;  // for standard error before it, not an error; empty when none
     bool accepted = false;
     // The file's notes still to be made and written, when it holds more than a worker keeps.
     std::unique_ptr<LenientExport> rest;
@@ -88,7 +89,8 @@ public:
 
     int run(const QStringList &arguments)
     {
-        const ExportInputs inputs = collectInputs(arguments, m_options.recursive);
+        const ExportInputs inputs = collectInputs(arguments, m_options.recursive, NaturalOrder(),
+                                                  m_options.settings.lenient);
         for (const QString &problem : inputs.problems)
             writeError(problem);
         bool allAccepted = inputs.problems.isEmpty();
@@ -143,9 +145,11 @@ private:
     // and written.
     bool write(const ExportInput &input, FileOutput &file, ProgressLine &progress)
     {
-        if (!file.message.isEmpty()) {
+        for (const QString *text : {&file.remark, &file.message}) {
+            if (text->isEmpty())
+                continue;
             progress.clear();
-            writeError(file.message);
+            writeError(*text);
         }
         bool written = file.accepted;
         for (NoteOutput &note : file.notes)
@@ -226,6 +230,10 @@ private:
         auto notes = std::make_unique<LenientExport>(path, m_options.display, reader);
         qsizetype held = 0;
         for (ExportedNote note; notes->next(note);) {
+            if (file.remark.isEmpty() && notes->skipped() > 0)
+                file.remark = QStringLiteral("%1: пропущено событий календаря: %2")
+                                  .arg(path)
+                                  .arg(notes->skipped());
             held += take(input, file, note);
             if (held >= MaxFileBytesInHand) {
                 file.rest = std::move(notes);
@@ -251,9 +259,12 @@ private:
         }
         if (!note.readFailure.isEmpty())
             file.message = QStringLiteral("%1: %2").arg(note.file, note.readFailure);
+        else if (note.error == noNotesMessage(note.file)) // names the file already
+            file.message = note.error;
         else if (!note.error.isEmpty())
             file.message = QStringLiteral("%1: %2").arg(note.file, note.error);
-        file.accepted = file.accepted && note.accepted;
+        // An accepted note that carries an error text (one cut off) counts as not accepted whole.
+        file.accepted = file.accepted && note.accepted && note.error.isEmpty();
         if (!toStandardOutput() && !note.accepted)
             return 0;
         const qsizetype added = output.bytes.size() + NoteOverhead;

@@ -4,6 +4,7 @@
 #include "appfixture.h"
 #include "formatstamp.h"
 #include "modalanswerer.h"
+#include "notefilenames.h"
 #include "openfiledialog.h"
 #include "parsenote.h"
 #include "qvcommandline.h"
@@ -323,12 +324,17 @@ void TestLoading::filterMatchesAnyCase_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<bool>("asNote");
-    QTest::newRow("lower case") << "memo.vnt" << true;
-    QTest::newRow("upper case") << "MEMO.VNT" << true;
-    QTest::newRow("mixed case") << "Memo.Vnt" << true;
-    QTest::newRow("other extension") << "memo.txt" << false;
-    QTest::newRow("extension inside") << "memo.vnt.bak" << false;
-    QTest::newRow("no dot") << "README" << false;
+    QTest::addColumn<bool>("withNotes"); // in "Все файлы с заметками", with every layout read
+    QTest::newRow("lower case") << "memo.vnt" << true << true;
+    QTest::newRow("upper case") << "MEMO.VNT" << true << true;
+    QTest::newRow("mixed case") << "Memo.Vnt" << true << true;
+    QTest::newRow("other extension") << "memo.txt" << false << false;
+    QTest::newRow("extension inside") << "memo.vnt.bak" << false << false;
+    QTest::newRow("no dot") << "README" << false << false;
+    QTest::newRow("calendar") << "memos.Vcs" << false << true;
+    QTest::newRow("journal") << "journal.ICS" << false << true;
+    QTest::newRow("Nokia backup") << "phone.nbu" << false << true;
+    QTest::newRow("Gammu backup") << "phone.BACKUP" << false << true;
 }
 
 // As the dialog's file list matches them: wildcards, letter case significant.
@@ -336,6 +342,7 @@ void TestLoading::filterMatchesAnyCase()
 {
     QFETCH(QString, fileName);
     QFETCH(bool, asNote);
+    QFETCH(bool, withNotes);
     const QStringList filters =
         OpenFileDialog::nameFilters(QStringLiteral("Файлы VNT|*.VNT|Все файлы|*.*"));
     const auto passes = [&](const QString &filter, const QString &label) {
@@ -351,6 +358,13 @@ void TestLoading::filterMatchesAnyCase()
     QCOMPARE(filters.size(), 2);
     QCOMPARE(passes(filters[0], QStringLiteral("Файлы VNT")), asNote);
     QVERIFY(passes(filters[1], QStringLiteral("Все файлы")));
+    QCOMPARE(OpenFileDialog::nameFilters(openDialogFilter(false)), filters);
+
+    const QStringList every = OpenFileDialog::nameFilters(openDialogFilter(true));
+    QCOMPARE(every.size(), 3);
+    QCOMPARE(passes(every[0], QStringLiteral("Файлы VNT")), asNote);
+    QCOMPARE(passes(every[1], QStringLiteral("Все файлы с заметками")), withNotes);
+    QVERIFY(passes(every[2], QStringLiteral("Все файлы")));
 }
 
 QTEST_MAIN(TestLoading)

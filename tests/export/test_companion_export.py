@@ -30,6 +30,7 @@ del sys.argv[1:3]
 ENV = dict(os.environ, TZ="Europe/Berlin", LC_ALL="ru_RU.UTF-8", LANG="ru_RU.UTF-8")
 # The ENEX document types, written from the published ones' rules.
 DTDS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "enex")
+CONTAINERS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "containers")
 # A sanitized build: its peak memory is mostly the sanitizer's, and LeakSanitizer stops under ptrace.
 SANITIZED = os.environ.get("QUILLET_SANITIZED") == "1"
 
@@ -229,7 +230,8 @@ class CompanionExport(unittest.TestCase):
         objects = [json.loads(line) for line in run("--format", "jsonl", "a.vnt", "b.vnt", "c.vnt",
                                                     cwd=self.dir).stdout.splitlines()]
         self.assertEqual(["file", "accepted", "title", "version", "created", "modified", "body",
-                          "error", "created_utc", "modified_utc", "note_title"], list(objects[0]))
+                          "error", "created_utc", "modified_utc", "note_title", "kind"], list(objects[0]))
+        self.assertEqual([None] * 3, [o["kind"] for o in objects])
         self.assertEqual([("2013-04-03T00:19:40Z", "2013-12-31T23:00:00Z", "x"),
                           ("2013-04-03T00:19:40Z", "2013-12-31T23:00:00Z", "y"), (None, None, "z")],
                          [(o["created_utc"], o["modified_utc"], o["note_title"]) for o in objects])
@@ -310,6 +312,55 @@ class CompanionExport(unittest.TestCase):
                         self.assertEqual("", json.load(f)["body"])
 
     @unittest.skipIf(SANITIZED, "the sanitizer's shadow memory is most of the peak")
+    def test_calendar_memos_and_backups(self):
+        for name in os.listdir(CONTAINERS):
+            if not name.endswith((".json", ".py")):
+                shutil.copy(os.path.join(CONTAINERS, name), self.dir)
+        result = run("--lenient", "--format", "jsonl", "docomo-memos.vcs", "journal.ics",
+                     "gammu-ascii.backup", cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr.decode())
+        self.assertEqual("docomo-memos.vcs: пропущено событий календаря: 2\n"
+                         "journal.ics: пропущено событий календаря: 1\n", result.stderr.decode())
+        objects = [json.loads(line) for line in result.stdout.splitlines()]
+        self.assertEqual(["NOTE", "SHOPPING", "TODO", "JOURNAL", "JOURNAL", "JOURNAL", None, None,
+                          None], [o["kind"] for o in objects])
+        self.assertEqual("kind", list(objects[0])[-1])
+        self.assertEqual(("Quillet [journal.ics] (1/3)", "2.0", "2013-04-03T00:19:40Z"),
+                         (objects[3]["title"], objects[3]["version"], objects[3]["created_utc"]))
+
+        out = self.path("out")
+        self.assertEqual(0, run("--lenient", "--format", "markdown", "--output-dir", out,
+                                "journal.ics", cwd=self.dir).returncode)
+        first = front_matter(open(os.path.join(out, "journal.md"), encoding="utf-8").read())[0]
+        second = front_matter(open(os.path.join(out, "journal-2.md"), encoding="utf-8").read())[0]
+        self.assertEqual((["JOURNAL"], "Покупки"), (first["tags"], first["summary"]))
+        self.assertEqual((["JOURNAL"], None), (second["tags"], second.get("summary")))
+        enex = run("--lenient", "--format", "enex", "docomo-memos.vcs", cwd=self.dir).stdout.decode()
+        self.assertEqual(["NOTE", "SHOPPING", "TODO"], re.findall(r"<tag>(.*?)</tag>", enex))
+
+        # A calendar of appointments alone holds no note; read strictly, it is no note file.
+        none = run("--lenient", "appointments-only.ics", cwd=self.dir)
+        self.assertEqual((1, "appointments-only.ics: пропущено событий календаря: 3\n"
+                             "В файле нет заметок: appointments-only.ics\n"),
+                         (none.returncode, none.stderr.decode()))
+        strict = run("docomo-memos.vcs", cwd=self.dir)
+        self.assertEqual(1, strict.returncode)
+        self.assertIn("BEGIN:VNOTE", strict.stderr.decode())
+
+    def test_folder_of_every_kind_with_lenient(self):
+        # A folder's notes: every kind with --lenient, .vnt files alone without it.
+        for name in os.listdir(CONTAINERS):
+            if not name.endswith((".json", ".py")):
+                shutil.copy(os.path.join(CONTAINERS, name), self.dir)
+        write(self.path("a.vnt"), note("x"))
+        listed = [os.path.basename(json.loads(line)["file"]) for line in
+                  run("--lenient", "--format", "jsonl", ".", cwd=self.dir).stdout.splitlines()]
+        self.assertEqual(["a.vnt", "appointments-only.ics", "docomo-memos.vcs", "gammu-ascii.backup",
+                          "gammu-no-notes.backup", "gammu-unicode.backup", "journal-cp1251.vcs",
+                          "journal.ics"], sorted(set(listed)))
+        self.assertEqual(["./a.vnt"], [json.loads(line)["file"] for line in
+                                       run("--format", "jsonl", ".", cwd=self.dir).stdout.splitlines()])
+
     def test_lenient_memory_flat_in_notes_of_a_file(self):
         # 150,000 notes in 5 MB: held at once, they took over 100 MB.
         write(self.path("many.vnt"), b"BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n" * 150000)

@@ -469,6 +469,9 @@ void TestExportParts::noteFile_data()
         << "a.txt" << QByteArray(10000, '\n') + marker << true;
     QTest::newRow("the marker alone") << "a.txt" << QByteArray("BEGIN:VNOTE") << true;
     QTest::newRow("named .vnt in any case") << "memo.VnT" << QByteArray("text") << true;
+    QTest::newRow("a calendar file") << "memo.ICS" << QByteArray("text") << true;
+    QTest::newRow("a phone backup") << "phone.Backup" << QByteArray("text") << true;
+    QTest::newRow("a longer suffix") << "memo.vnts" << QByteArray("text") << false;
     QTest::newRow("empty") << "a.txt" << QByteArray() << false;
     QTest::newRow("text before it") << "a.txt"
                                     << "x\n" + marker << false;

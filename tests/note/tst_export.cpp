@@ -134,9 +134,9 @@ void TestExport::jsonHasOneObjectPerFileInOrder()
     const QJsonArray array = document.array();
     QCOMPARE(array.size(), 3);
 
-    const QStringList keys{"accepted",   "body",  "created",  "created_utc",
-                           "error",      "file",  "modified", "modified_utc",
-                           "note_title", "title", "version"};
+    const QStringList keys{"accepted",     "body",       "created", "created_utc",
+                           "error",        "file",       "kind",    "modified",
+                           "modified_utc", "note_title", "title",   "version"};
     for (int i = 0; i < 3; ++i) {
         const QJsonObject object = array[i].toObject();
         QStringList sorted = object.keys();

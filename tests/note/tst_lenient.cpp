@@ -81,8 +81,9 @@ private slots:
     void utf8Values();
 };
 
-// Each note under data/lenient has beside it what the lenient reading must give for it, with
-// Berlin's time zone, the Russian locale and long dates.
+// Each note file under data/lenient, and each calendar file and backup under data/containers,
+// has beside it what the lenient reading must give for it, with Berlin's time zone, the Russian
+// locale and long dates.
 void TestLenient::golden_data()
 {
     QTest::addColumn<QString>("notePath");
@@ -91,23 +92,37 @@ void TestLenient::golden_data()
     QVERIFY(notes.size() >= 25);
     for (const QString &name : notes)
         QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    const QDir containers(QStringLiteral(QUILLET_TEST_DATA "/containers"));
+    const QStringList files = containers.entryList(
+        {QStringLiteral("*.vcs"), QStringLiteral("*.ics"), QStringLiteral("*.backup")}, QDir::Files,
+        QDir::Name);
+    QVERIFY(files.size() >= 7);
+    for (const QString &name : files)
+        QTest::newRow(qPrintable(name)) << containers.filePath(name);
 }
 
 void TestLenient::golden()
 {
     QFETCH(QString, notePath);
+    const QString base = notePath.left(notePath.lastIndexOf(u'.'));
     const QJsonObject expected =
-        QJsonDocument::fromJson(readFile(notePath.chopped(4) + QStringLiteral(".json"))).object();
+        QJsonDocument::fromJson(readFile(base + QStringLiteral(".json"))).object();
     QVERIFY(!expected.isEmpty());
 
     RecordingSink sink;
-    const LenientReading reading = ReadNotesLenient(readFile(notePath), berlinLongDates(), sink);
+    const LenientReading reading =
+        ReadNotesLenient(readFile(notePath), berlinLongDates(), sink, notePath);
     QCOMPARE(reading.accepted, expected.value(QStringLiteral("accepted")).toBool());
-    const QString error = expected.value(QStringLiteral("error")).toString();
+    const QString error = expected.value(QStringLiteral("error"))
+                              .toString()
+                              .replace(QStringLiteral("{path}"), notePath);
     QCOMPARE(sink.messages, error.isEmpty() ? QStringList() : QStringList{error});
     const QJsonArray notes = expected.value(QStringLiteral("notes")).toArray();
     QCOMPARE(reading.notes.size(), notes.size());
     QCOMPARE(countedNotes(readFile(notePath)), notes.size());
+    RecordingSink unused;
+    QCOMPARE(LenientNotes(readFile(notePath), berlinLongDates(), unused).skipped(),
+             expected.value(QStringLiteral("skipped")).toInteger());
     for (qsizetype i = 0; i < notes.size(); ++i) {
         const QJsonObject fields = notes[i].toObject();
         const NoteView &view = reading.notes[i];
@@ -116,6 +131,9 @@ void TestLenient::golden()
         QCOMPARE(view.txtDateCreated, fields.value(QStringLiteral("created")).toString());
         QCOMPARE(view.txtDateModified, fields.value(QStringLiteral("modified")).toString());
         QCOMPARE(view.txtBody, fields.value(QStringLiteral("body")).toString());
+        QCOMPARE(view.notice, fields.value(QStringLiteral("notice")).toString());
+        QCOMPARE(view.kind, fields.value(QStringLiteral("kind")).toString());
+        QCOMPARE(view.summary, fields.value(QStringLiteral("summary")).toString());
     }
 }
 
@@ -283,27 +301,29 @@ void TestLenient::badInput_data()
     QTest::addColumn<int>("notes");
     QTest::addColumn<QString>("body");       // of the first note; ignored when bodySize is set
     QTest::addColumn<qsizetype>("bodySize"); // -1: compare the body
+    QTest::addColumn<int>("cutOff");         // how many of the notes are cut off
 
     const QString begin = beginMarkerMissingMessage();
-    const QString end = endMarkerMissingMessage();
     const QString none;
     QTest::newRow("unknown charset") << note({"BODY;CHARSET=\x01\xff/..;8BIT:ok\xff"}) << none << 1
-                                     << "ok\uFFFD" << qsizetype(-1);
+                                     << "ok\uFFFD" << qsizetype(-1) << 0;
     QTest::newRow("charset name too long for a converter")
         << note({"BODY;CHARSET=" + repeated("X", 300) + ":ok"}) << none << 1 << "ok"
-        << qsizetype(-1);
+        << qsizetype(-1) << 0;
     QTest::newRow("empty charset on base64 that is not base64")
-        << note({"BODY;CHARSET=;ENCODING=BASE64:@@@", ""}) << none << 1 << "@@@" << qsizetype(-1);
+        << note({"BODY;CHARSET=;ENCODING=BASE64:@@@", ""}) << none << 1 << "@@@" << qsizetype(-1)
+        << 0;
     QTest::newRow("truncated escapes at the end of the file")
         << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=D\nEND:VNOTE") << none << 1 << "A=D"
-        << qsizetype(-1);
+        << qsizetype(-1) << 0;
     QTest::newRow("soft break on the last line")
-        << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=\n\nEND:VNOTE=") << end << 0 << ""
-        << qsizetype(-1);
+        << QByteArray("BEGIN:VNOTE\nBODY;QUOTED-PRINTABLE:=41=\n\nEND:VNOTE=") << none << 1 << "A"
+        << qsizetype(-1) << 1;
     QTest::newRow("100,000 folded continuation lines")
-        << note({"BODY:x" + repeated("\r\n y", 100000)}) << none << 1 << "" << qsizetype(100001);
+        << note({"BODY:x" + repeated("\r\n y", 100000)}) << none << 1 << "" << qsizetype(100001)
+        << 0;
     QTest::newRow("60 MB single value") << note({"BODY:" + repeated("0123456789", 6000000)}) << none
-                                        << 1 << "" << qsizetype(60000000);
+                                        << 1 << "" << qsizetype(60000000) << 0;
     // Longer than the decoder's buffer, with an escape left open where a chunk of it may end.
     QTest::newRow("long quoted-printable line")
         << note({"BODY;QUOTED-PRINTABLE:" + repeated("x", 16382) + "=4" + repeated("x", 16384) +
@@ -311,32 +331,34 @@ void TestLenient::badInput_data()
         << none << 1
         << QString(repeated("x", 16382) + "=4" + repeated("x", 16384) + "A" +
                    repeated("xyA", 30000) + "=4")
-        << qsizetype(-1);
+        << qsizetype(-1) << 0;
     QTest::newRow("NUL bytes") << note({QByteArray("BODY:a\0b", 8), QByteArray("\0VERSION:1", 10)})
-                               << none << 1 << QString::fromLatin1("a\0b", 3) << qsizetype(-1);
+                               << none << 1 << QString::fromLatin1("a\0b", 3) << qsizetype(-1) << 0;
     QTest::newRow("BEGIN with no END")
-        << QByteArray("BEGIN:VNOTE\r\nBODY:x\r\n") << end << 0 << "" << qsizetype(-1);
+        << QByteArray("BEGIN:VNOTE\r\nBODY:x\r\n") << none << 1 << "x" << qsizetype(-1) << 1;
     QTest::newRow("END with no BEGIN")
-        << QByteArray("BODY:x\r\nEND:VNOTE\r\n") << begin << 0 << "" << qsizetype(-1);
-    QTest::newRow("no marker at all") << QByteArray("hello") << begin << 0 << "" << qsizetype(-1);
-    QTest::newRow("empty file") << QByteArray() << begin << 0 << "" << qsizetype(-1);
-    QTest::newRow("BEGIN alone") << QByteArray("BEGIN:VNOTE") << end << 0 << "" << qsizetype(-1);
+        << QByteArray("BODY:x\r\nEND:VNOTE\r\n") << begin << 0 << "" << qsizetype(-1) << 0;
+    QTest::newRow("no marker at all")
+        << QByteArray("hello") << begin << 0 << "" << qsizetype(-1) << 0;
+    QTest::newRow("empty file") << QByteArray() << begin << 0 << "" << qsizetype(-1) << 0;
+    QTest::newRow("BEGIN alone") << QByteArray("BEGIN:VNOTE") << none << 1 << "" << qsizetype(-1)
+                                 << 1;
     QTest::newRow("nested BEGIN:VNOTE")
         << note({"BODY:outer", "BEGIN:VNOTE", "BEGIN:VNOTE", "BODY:inner", "END:VNOTE"}) << none
-        << 3 << "outer" << qsizetype(-1);
+        << 3 << "outer" << qsizetype(-1) << 2;
     QTest::newRow("markers ending values, a marker's words between notes")
         << QByteArray("BEGIN:VNOTE\rBODY;QUOTED-PRINTABLE:a=\r begin:vnote \rBODY:b\r\nEND:VNOTE\r"
                       "x: BEGIN:VNOTE\rBEGIN:VNOTE:x\rBEGIN:VNOTE\nEND:VNOTE")
-        << none << 3 << "a" << qsizetype(-1);
+        << none << 3 << "a" << qsizetype(-1) << 1;
     QTest::newRow("10,000 notes in one file")
         << repeated("BEGIN:VNOTE\r\nBODY:n\r\nEND:VNOTE\r\n", 10000) << none << 10000 << "n"
-        << qsizetype(-1);
+        << qsizetype(-1) << 0;
     QTest::newRow("a UTF-16 mark and nothing else")
-        << QByteArray("\xff\xfe") << begin << 0 << "" << qsizetype(-1);
+        << QByteArray("\xff\xfe") << begin << 0 << "" << qsizetype(-1) << 0;
     QTest::newRow("UTF-16 file cut in a character")
         << QByteArray("\xfe\xff\0B\0E\0G\0I\0N\0:\0V\0N\0O\0T\0E\0\n\0E\0N\0D\0:\0V\0N\0O\0T\0E\0",
                       45)
-        << end << 0 << "" << qsizetype(-1);
+        << none << 1 << "" << qsizetype(-1) << 1;
 }
 
 void TestLenient::badInput()
@@ -346,6 +368,7 @@ void TestLenient::badInput()
     QFETCH(int, notes);
     QFETCH(QString, body);
     QFETCH(qsizetype, bodySize);
+    QFETCH(int, cutOff);
 
     RecordingSink sink;
     const LenientReading reading = ReadNotesLenient(file, dubaiShortDates(), sink);
@@ -353,6 +376,10 @@ void TestLenient::badInput()
     QCOMPARE(sink.messages, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(reading.notes.size(), notes);
     QCOMPARE(countedNotes(file), notes);
+    const auto cutOffNotes =
+        std::count_if(reading.notes.begin(), reading.notes.end(),
+                      [](const NoteView &note) { return note.notice == cutOffNoteMessage(); });
+    QCOMPARE(cutOffNotes, cutOff);
     if (notes == 0)
         return;
     if (bodySize >= 0)
@@ -374,7 +401,8 @@ void TestLenient::holdsNoteText_data()
     QTest::newRow("other properties only") << note({"VERSION:1.1", "X-BODY:text"}) << false;
     QTest::newRow("text in the second note")
         << QByteArray("BEGIN:VNOTE\nBODY:\nEND:VNOTE\nBEGIN:VNOTE\nBODY:b\nEND:VNOTE") << true;
-    QTest::newRow("rejected file") << QByteArray("BEGIN:VNOTE\nBODY:text\n") << false;
+    QTest::newRow("file cut off before its END") << QByteArray("BEGIN:VNOTE\nBODY:text\n") << true;
+    QTest::newRow("rejected file") << QByteArray("BODY:text\nEND:VNOTE\n") << false;
 }
 
 void TestLenient::holdsNoteText()
@@ -405,11 +433,18 @@ void TestLenient::strictLayoutReadsAsStrictly()
         ParseNote(TextFileReader::DecodeText(bytes), strict, berlinLongDates(), strictSink);
     RecordingSink sink;
     const LenientReading reading = ReadNotesLenient(bytes, berlinLongDates(), sink);
-    QCOMPARE(reading.accepted, accepted);
-    QCOMPARE(sink.messages, strictSink.messages);
+    // A note cut off before its END, which the strict reading rejects, is shown all the same.
+    const bool cutOff = strictSink.messages == QStringList{endMarkerMissingMessage()};
+    QCOMPARE(reading.accepted, accepted || cutOff);
+    QCOMPARE(sink.messages, cutOff ? QStringList() : strictSink.messages);
+    if (cutOff) {
+        QCOMPARE(reading.notes.size(), 1);
+        QCOMPARE(reading.notes[0].notice, cutOffNoteMessage());
+    }
     if (!accepted)
         return;
     QCOMPARE(reading.notes.size(), 1);
+    QCOMPARE(reading.notes[0].notice, QString());
     QCOMPARE(reading.notes[0].txtVersion, strict.txtVersion);
     QCOMPARE(reading.notes[0].txtDateCreated, strict.txtDateCreated);
     QCOMPARE(reading.notes[0].txtDateModified, strict.txtDateModified);

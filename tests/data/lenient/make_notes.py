@@ -25,7 +25,7 @@ SHOWN = {
     "20240701T101500": "понедельник, 1 июля 2024 г., 12:15:00",
 }
 BEGIN_MISSING = "Маркер \"BEGIN:VNOTE\" не был найден. Файл некорректен."
-END_MISSING = "Маркер \"END:VNOTE\" не был найден. Файл некорректен."
+CUT_OFF = "Заметка обрывается: нет маркера END:VNOTE"
 
 RU = "Купить хлеб и молоко.\r\nПозвонить маме!"
 JA = "表示のソース: 予定表"  # 表 and ソ end in 0x5C in Shift_JIS
@@ -43,8 +43,11 @@ def note(*lines, end=CRLF):
     return end.join(lines) + end
 
 
-def fields(version="", created="", modified="", body=""):
-    return {"version": version, "created": created, "modified": modified, "body": body}
+def fields(version="", created="", modified="", body="", notice=""):
+    out = {"version": version, "created": created, "modified": modified, "body": body}
+    if notice:
+        out["notice"] = notice
+    return out
 
 
 LAYOUTS = {}
@@ -199,14 +202,16 @@ layout("utf16le-bom",
 layout("utf8-bom",
        b"\xef\xbb\xbf" + note(b"BEGIN:VNOTE", b"VERSION:1.1", b"NOTE:with a mark", b"END:VNOTE"),
        [fields("1.1", body="with a mark")])
-# A BEGIN inside a note ends it where it stands: the cut-off note keeps what it has.
+# A BEGIN inside a note ends it where it stands: the cut-off note keeps what it has, and says so.
 layout("nested-begin",
        note(b"BEGIN:VNOTE", b"BODY:cut off", b"BEGIN:VNOTE", b"BODY:whole", b"END:VNOTE",
             b"END:VNOTE"),
-       [fields(body="cut off"), fields(body="whole")])
+       [fields(body="cut off", notice=CUT_OFF), fields(body="whole")])
+# A file that ends before its last END: the notes are all there, the last one cut off.
 layout("last-note-cut-off",
-       note(b"BEGIN:VNOTE", b"BODY:whole", b"END:VNOTE", b"BEGIN:VNOTE", b"BODY:cut"),
-       error=END_MISSING)
+       note(b"BEGIN:VNOTE", b"BODY:whole", b"END:VNOTE", b"BEGIN:VNOTE", b"VERSION:1.1",
+            b"BODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:" + qp("обрыв".encode())),
+       [fields(body="whole"), fields("1.1", body="обрыв", notice=CUT_OFF)])
 layout("end-without-begin",
        note(b"VERSION:1.1", b"BODY:text", b"END:VNOTE"), error=BEGIN_MISSING)
 
