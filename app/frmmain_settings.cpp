@@ -3,6 +3,7 @@
 // every layout, the note list, the zoom and the recent files.
 
 #include "appinfo.h"
+#include "folderwatch.h"
 #include "frmmain.h"
 #include "notelistpanel.h"
 #include "qvwindow.h"
@@ -53,6 +54,7 @@ void frmMain::LoadSettings()
     LenientLayouts =
         store.ReadValue(NoSection, LenientName, SettingsStore::Boolean, app, false).toBool();
     mnuSettings[1]->setChecked(LenientLayouts);
+    m_folderNotes->setEveryLayout(LenientLayouts);
     Recent = store.ReadValue(NoSection, RecentName, SettingsStore::TextList, app, QStringList())
                  .toStringList()
                  .mid(0, MaxRecent);
@@ -98,6 +100,8 @@ void frmMain::mnuSettings_Click(int index)
     case 1:
         LenientLayouts = !LenientLayouts;
         mnuSettings[1]->setChecked(LenientLayouts);
+        // Calendars and backups are among a folder's notes where every layout is read.
+        m_folderNotes->setEveryLayout(LenientLayouts);
         break;
     default:
         return;

@@ -61,15 +61,17 @@ NoteFolderList::~NoteFolderList()
     m_listing.waitForFinished();
 }
 
-NoteFolderList::Listing NoteFolderList::list(const QString &folder, const NaturalOrder &order)
+NoteFolderList::Listing NoteFolderList::list(const QString &folder, const NaturalOrder &order,
+                                             bool everyLayout)
 {
     Listing listing;
     listing.folder = folder;
+    listing.everyLayout = everyLayout;
     // Taken first: a change made while the names are read leaves the list already stale.
     listing.stamp = FolderStamp::of(folder);
     listing.startedMs = QDateTime::currentMSecsSinceEpoch();
     try {
-        listing.notes = listFolder(folder, order).notes;
+        listing.notes = listFolder(folder, order, everyLayout).notes;
     } catch (const QvError &error) {
         listing.failure = error.description();
     }
@@ -90,6 +92,14 @@ void NoteFolderList::follow(const QString &folder)
     refresh();
 }
 
+void NoteFolderList::setEveryLayout(bool everyLayout)
+{
+    if (everyLayout == m_everyLayout)
+        return;
+    m_everyLayout = everyLayout;
+    refresh();
+}
+
 void NoteFolderList::refresh()
 {
     m_settle.stop();
@@ -98,21 +108,23 @@ void NoteFolderList::refresh()
     m_changesAtStart = m_changes;
     // Each listing sorts with a collator of its own: one collator is not to be shared between
     // threads.
-    m_listing.setFuture(
-        RunInBackground<Listing>([folder = m_folder](QFutureInterface<Listing> &future) {
-            future.reportAndMoveResult(list(folder, NaturalOrder()));
+    m_listing.setFuture(RunInBackground<Listing>(
+        [folder = m_folder, everyLayout = m_everyLayout](QFutureInterface<Listing> &future) {
+            future.reportAndMoveResult(list(folder, NaturalOrder(), everyLayout));
         }));
 }
 
 void NoteFolderList::takeListing()
 {
     Listing listing = m_listing.result();
-    if (listing.folder != m_folder) {
-        // Made for a folder no longer followed: the one followed now is listed next.
+    if (listing.folder != m_folder || listing.everyLayout != m_everyLayout) {
+        // Made for a folder no longer followed, or for the other set of names: the folder
+        // followed now is listed next.
         refresh();
         return;
     }
     m_hasList = true;
+    m_listedEveryLayout = listing.everyLayout;
     m_notes = std::move(listing.notes);
     m_failure = std::move(listing.failure);
     m_stamp = listing.stamp;
@@ -132,7 +144,8 @@ void NoteFolderList::changed()
 
 bool NoteFolderList::isCurrent() const
 {
-    if (!m_hasList || m_changes != m_changesAtListing || FolderStamp::of(m_folder) != m_stamp)
+    if (!m_hasList || m_listedEveryLayout != m_everyLayout || m_changes != m_changesAtListing ||
+        FolderStamp::of(m_folder) != m_stamp)
         return false;
     const bool watched = m_watcher.directories().contains(m_folder);
     return watched || !m_stamp.exists ||

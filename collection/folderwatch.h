@@ -42,6 +42,9 @@ public:
     // change. Following the folder already followed changes nothing.
     void follow(const QString &folder);
     [[nodiscard]] QString folder() const { return m_folder; }
+    // Whether the notes are the files of every name that holds notes (see isNoteFileName), as
+    // where every layout is read, or the ".vnt" files only. A change lists the folder again.
+    void setEveryLayout(bool everyLayout);
 
     // Whether a list is in hand for the followed folder, though perhaps no longer current.
     [[nodiscard]] bool hasList() const { return m_hasList; }
@@ -68,17 +71,20 @@ private:
     struct Listing
     {
         QString folder;
+        bool everyLayout = false;
         FolderStamp stamp;
         qint64 startedMs = 0;
         QStringList notes;
         QString failure;
     };
-    static Listing list(const QString &folder, const NaturalOrder &order);
+    static Listing list(const QString &folder, const NaturalOrder &order, bool everyLayout);
     void takeListing();
     void changed();
 
     NaturalOrder m_order;
     QString m_folder;
+    bool m_everyLayout = false;
+    bool m_listedEveryLayout = false;
     bool m_hasList = false;
     QStringList m_notes;
     QString m_failure;

@@ -79,10 +79,10 @@ void TestNoteList::rowsAndStates_data()
                                                     "другой формат | several.vnt",
                                                     "не читается | zero.vnt"};
     QTest::newRow("lenient") << true
-                             << common + QStringList{"ключ | other.vnt", "не читается | pipe.vnt",
-                                                     "хлеб | several.vnt (1/2)",
-                                                     "ключ | several.vnt (2/2)",
-                                                     "не читается | zero.vnt"};
+                             << common + QStringList{
+                                             "ключ | other.vnt",         "не читается | pipe.vnt",
+                                             "хлеб | several.vnt (1/2)", "ключ | several.vnt (2/2)",
+                                             "не читается | zero.vnt",   "ключ в журнале | zz.ics"};
 }
 
 // A phone's memo folder with strangers in it: a row for each note, in a file manager's order,
@@ -106,6 +106,10 @@ void TestNoteList::rowsAndStates()
     folder.add("pipe.vnt", FolderEntry::Fifo);
     folder.add("x.vnt", FolderEntry::Directory);
     folder.add("zero.vnt", FolderEntry::Link, "/dev/zero");
+    // A calendar's memo: one of the folder's notes only where every layout is read.
+    folder.add("zz.ics", QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VJOURNAL\r\n"
+                                    "DESCRIPTION:ключ в журнале\r\nEND:VJOURNAL\r\n"
+                                    "END:VCALENDAR\r\n"));
 
     const auto window = AppFixture::showWindow(folder.path() + QStringLiteral("/memo2.vnt"));
     if (lenient)
