@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "noteexport.h"
 
+#include "embeddednotes.h"
 #include "lenientreader.h"
 #include "messagesink.h"
 #include "parsenote.h"
@@ -10,10 +11,14 @@
 
 #include <QTimeZone>
 
+#include <limits>
 #include <new>
 #include <sys/stat.h>
 
 namespace {
+
+// How much of a file too large to read whole tells whether it is a note file.
+constexpr qsizetype HeadBytes = 64 * 1024;
 
 class RecordingSink : public MessageSink
 {
@@ -105,12 +110,12 @@ bool LenientExport::next(ExportedNote &note)
     if (m_finished)
         return false;
     try {
-        if (!m_notes && !open(note)) {
+        if (!m_notes && !m_scan && !open(note)) {
             finish();
             return true;
         }
         NoteView view;
-        if (!m_notes->next(view)) {
+        if (!(m_scan ? m_scan->next(view) : m_notes->next(view))) {
             finish();
             return false;
         }
@@ -129,15 +134,43 @@ bool LenientExport::next(ExportedNote &note)
         finish();
         note = unreadableNote(m_path, TextFileReader::outOfMemory());
         return true;
+    } catch (const QvError &failure) { // the scanned file failed to read on the way
+        finish();
+        note = unreadableNote(m_path, failure);
+        return true;
     }
 }
 
 bool LenientExport::open(ExportedNote &note)
 {
+    bool scanned = false;
     try {
-        m_bytes = m_reader.ReadAllBytes(m_path);
+        try {
+            m_bytes = m_reader.ReadAllBytes(m_path);
+            scanned = IsScannedFile(m_bytes);
+        } catch (const QvError &failure) {
+            if (failure.number() != TextFileReader::TooLarge)
+                throw;
+            // Too large to read whole: only a file that is no note file is looked through.
+            const TextFileReader uncapped(std::numeric_limits<qint64>::max(), m_reader.opening());
+            QByteArray head(HeadBytes, Qt::Uninitialized);
+            if (!IsScannedFile(TextFilePieces(uncapped, m_path).readAt(0, head)))
+                throw;
+            scanned = true;
+        }
+        if (scanned) {
+            m_bytes = QByteArray();
+            if (scan())
+                return true;
+        }
     } catch (const QvError &failure) {
         note = unreadableNote(m_path, failure);
+        return false;
+    }
+    if (scanned) {
+        note = ExportedNote();
+        note.file = m_path;
+        note.error = beginMarkerMissingMessage();
         return false;
     }
     RecordingSink messages;
@@ -157,9 +190,22 @@ bool LenientExport::open(ExportedNote &note)
     return false;
 }
 
+bool LenientExport::scan()
+{
+    m_scan = std::make_unique<EmbeddedNotes>(m_path, m_display, m_reader.opening());
+    m_count = int(std::min<qsizetype>(m_scan->count(), std::numeric_limits<int>::max()));
+    if (m_count == 0) {
+        m_scan.reset();
+        return false;
+    }
+    m_title = NoteView::titleFor(m_path);
+    return true;
+}
+
 void LenientExport::finish()
 {
     m_finished = true;
+    m_scan.reset();
     m_notes.reset();
     m_bytes = QByteArray();
 }

@@ -51,13 +51,16 @@ QString bodyText(const ExportedNote &note);
 // made, else its note file's time.
 QDateTime noteMoment(const ExportedNote &note);
 
+class EmbeddedNotes;
 class LenientNotes;
 
 // The notes of one file read leniently, an entry at a time, so that memory stays the same however
 // many notes the file holds. Each is titled as the viewer titles it ("Quillet [memo.vnt] (2/3)"
 // when there are several: the count comes from a first pass over the file's marker lines). A file
 // that is not accepted, or cannot be read, gives a single entry. Memory running out on the way
-// ends the file with an entry for that failure, after the notes already given.
+// ends the file with an entry for that failure, after the notes already given. A file that is no
+// note file, calendar or backup is looked through for the notes it holds (see EmbeddedNotes),
+// whatever its size; other files keep the reader's cap.
 class LenientExport
 {
 public:
@@ -79,6 +82,8 @@ public:
 private:
     // Reads the file. False when `note` is then its only entry.
     bool open(ExportedNote &note);
+    // Looks for notes among the file's bytes. False when it holds none.
+    bool scan();
     void finish();
 
     QString m_path;
@@ -86,6 +91,7 @@ private:
     const TextFileReader &m_reader;
     QByteArray m_bytes;
     std::unique_ptr<LenientNotes> m_notes; // reads m_bytes
+    std::unique_ptr<EmbeddedNotes> m_scan; // or this reads the file itself
     QString m_title;
     int m_count = 0;
     int m_index = 0;

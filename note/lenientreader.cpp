@@ -149,6 +149,13 @@ LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display
     return reading;
 }
 
+bool IsScannedFile(QByteArrayView head)
+{
+    const NoteBytes input(head);
+    return !isCalendarFile(input.bytes()) && !isGammuBackup(input.bytes()) &&
+           CheckVNoteMarkers(input.bytes()).problem == VNoteFile::Problem::BeginMissing;
+}
+
 QString noNotesMessage(const QString &path)
 {
     return QStringLiteral("В файле нет заметок: %1").arg(path);

@@ -70,6 +70,11 @@ struct LenientReading
 LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display,
                                 MessageSink &messages, const QString &path = {});
 
+// Whether a file that starts with `head` is none of the files read above: its first line is no
+// BEGIN marker, and it is neither a calendar nor a Gammu backup. The notes such a file holds
+// are looked for among its bytes (see EmbeddedNotes).
+bool IsScannedFile(QByteArrayView head);
+
 // "В файле нет заметок: PATH": a calendar file or a backup that holds no note.
 QString noNotesMessage(const QString &path);
 

@@ -10,6 +10,7 @@ import io
 import json
 import os
 import pty
+import random
 import re
 import resource
 import select
@@ -345,6 +346,23 @@ class CompanionExport(unittest.TestCase):
         strict = run("docomo-memos.vcs", cwd=self.dir)
         self.assertEqual(1, strict.returncode)
         self.assertIn("BEGIN:VNOTE", strict.stderr.decode())
+
+    def test_lenient_notes_inside_any_file(self):
+        junk = random.Random(19).randbytes
+        text = note("Привет").decode("ascii")
+        write(self.path("backup.dat"), junk(3000) + note("eight") + junk(70000) + b"\0" +
+              text.encode("utf-16-le") + junk(5000) + text.encode("utf-16-be") + junk(100))
+        result = run("--lenient", "--format", "jsonl", "backup.dat", cwd=self.dir)
+        self.assertEqual(0, result.returncode, result.stderr.decode())
+        self.assertEqual([("Quillet [backup.dat] (%d/3)" % i, body, "2013-04-03T00:19:40Z")
+                          for i, body in ((1, "eight"), (2, "Привет"), (3, "Привет"))],
+                         [(o["title"], o["body"], o["created_utc"]) for o in
+                          map(json.loads, result.stdout.splitlines())])
+        self.assertEqual(1, run("backup.dat", cwd=self.dir).returncode)
+        write(self.path("none.bin"), junk(5000))
+        none = run("--lenient", "none.bin", cwd=self.dir)
+        self.assertEqual(1, none.returncode)
+        self.assertIn("BEGIN:VNOTE", none.stderr.decode())
 
     def test_folder_of_every_kind_with_lenient(self):
         # A folder's notes: every kind with --lenient, .vnt files alone without it.

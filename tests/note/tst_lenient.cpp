@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "embeddednotes.h"
 #include "lenientreader.h"
 #include "parsenote.h"
 #include "qvutf8.h"
@@ -9,6 +10,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -79,6 +82,7 @@ private slots:
     void stampMoments();
     void utf8Values_data();
     void utf8Values();
+    void embeddedNotes();
 };
 
 // Each note file under data/lenient, and each calendar file and backup under data/containers,
@@ -514,6 +518,62 @@ void TestLenient::utf8Values()
         note({"BODY" + named + ";ENCODING=QUOTED-PRINTABLE:" + escaped}), berlinLongDates(), sink);
     QCOMPARE(reading.notes.size(), 1);
     QCOMPARE(reading.notes[0].txtBody, qvUTF8ToUNICODE(octets));
+}
+
+// Notes inside a file of random bytes, read a small piece at a time, so that markers and notes
+// cross the pieces' boundaries.
+void TestLenient::embeddedNotes()
+{
+    constexpr qsizetype Piece = 4096;
+    QRandomGenerator random(19);
+    QByteArray file;
+    const auto junkTo = [&](qsizetype size) {
+        while (file.size() < size)
+            file.append(char(random.bounded(256)));
+    };
+    const auto utf16 = [](const QString &text, bool bigEndian) {
+        QByteArray units;
+        for (const QChar c : text) {
+            const char high = char(c.unicode() >> 8);
+            const char low = char(c.unicode() & 0xFF);
+            units.append(bigEndian ? high : low).append(bigEndian ? low : high);
+        }
+        return units;
+    };
+    const QString le =
+        QStringLiteral("BEGIN:VNOTE\r\nBODY;CHARSET=UTF-8:Привет, мир\r\nEND:VNOTE\r\n");
+    const QString be = QStringLiteral("BEGIN:VNOTE\r\nBODY:Заметка\r\nDCREATED:20130403T001940Z\r\n"
+                                      "END:VNOTE\r\n");
+    junkTo(1000);
+    file.append(note({"BODY:eight-bit"}));
+    junkTo(2000);
+    file.append('\0'); // reads as the end of a BE marker too
+    file.append(utf16(le, false));
+    junkTo(Piece - 5); // this marker crosses the end of the first piece
+    file.append(note({"BODY:crossing"}));
+    junkTo(2 * Piece - 40); // and this note the end of the second
+    file.append(utf16(be, true));
+    junkTo(3 * Piece);
+    file.append("BEGIN:VNOTE\r\nBODY:cut off");
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("backup.nbu"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+
+    EmbeddedNotes notes(path, berlinLongDates(), TextFileReader::Opening::LookFirst, Piece);
+    QCOMPARE(notes.count(), 5);
+    QStringList bodies;
+    QStringList notices;
+    for (NoteView view; notes.next(view);) {
+        bodies.append(view.txtBody);
+        notices.append(view.notice);
+    }
+    QCOMPARE(bodies, QStringList({QStringLiteral("eight-bit"), QStringLiteral("Привет, мир"),
+                                  QStringLiteral("crossing"), QStringLiteral("Заметка"),
+                                  QStringLiteral("cut off")}));
+    QCOMPARE(notices, QStringList({{}, {}, {}, {}, cutOffNoteMessage()}));
 }
 
 QTEST_APPLESS_MAIN(TestLenient)
