@@ -10,6 +10,7 @@
 // the decoder where a body decoder does, at an escape whose two digits another "=" follows, so
 // that each call decodes one of the run lengths.
 
+#include "benchclock.h"
 #include "escaperun.h"
 
 #include <QByteArray>
@@ -96,24 +97,13 @@ template <typename Decode> qsizetype pass(const QByteArray &text, char *out, Dec
     return decodeEscapesOneByOne(p, escapes, out);
 }
 
-double cpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
-    double minSeconds = 1.0;
-    if (args.size() >= 2 && args.first() == u"--min-seconds") {
-        minSeconds = args.at(1).toDouble();
-        args = args.mid(2);
-    }
+    const double minSeconds = takeMinSeconds(args);
     if (args.isEmpty()) {
         std::fprintf(stderr,
                      "usage: quillet-bench-escapes [--min-seconds S] SHORTEST[-LONGEST]...\n");
@@ -136,10 +126,10 @@ int main(int argc, char *argv[])
         double total = 0;
         for (int round = 0; round < 10 || total < 2 * minSeconds; ++round) {
             for (int which = 0; which < 2; ++which) {
-                const double start = cpuSeconds();
+                const double start = threadCpuSeconds();
                 octets[which] = which == 0 ? pass(text, run.data(), decodeRun)
                                            : pass(text, plain.data(), decodePlain);
-                const double seconds = cpuSeconds() - start;
+                const double seconds = threadCpuSeconds() - start;
                 fastest[which] = std::min(fastest[which], seconds);
                 total += seconds;
             }

@@ -11,6 +11,7 @@
 // octets: the least CPU time of repeated runs taken
 // in turn, and whether each library gave the same text or bytes as ours.
 
+#include "benchclock.h"
 #include "jsonstring.h"
 #include "parsenote.h"
 #include "qvutf8.h"
@@ -39,13 +40,6 @@ public:
     void showCritical(const QString &) override {}
 };
 
-double cpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
 template <size_t N>
 std::array<double, N> fastestInTurn(const std::array<std::function<void()>, N> &runs)
 {
@@ -53,9 +47,9 @@ std::array<double, N> fastestInTurn(const std::array<std::function<void()>, N> &
     fastest.fill(1e30);
     for (int round = 0; round < 7; ++round) {
         for (size_t i = 0; i < N; ++i) {
-            const double start = cpuSeconds();
+            const double start = threadCpuSeconds();
             runs[i]();
-            fastest[i] = std::min(fastest[i], cpuSeconds() - start);
+            fastest[i] = std::min(fastest[i], threadCpuSeconds() - start);
         }
     }
     return fastest;

@@ -13,6 +13,7 @@
 // with the strict read from the same bytes (decoded to text, then parsed), in CPU time, so that the
 // ratios see the same machine.
 
+#include "benchclock.h"
 #include "formatstamp.h"
 #include "lenientreader.h"
 #include "messagesink.h"
@@ -65,13 +66,6 @@ template <typename Run> double fastestSeconds(Run &&run, double minSeconds)
         total += seconds;
     }
     return fastest;
-}
-
-double threadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 // The least CPU time of each of three, run one after the other in turn. CPU time, not wall time:
@@ -175,11 +169,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
-    double minSeconds = 1.0;
-    if (args.size() >= 2 && args.first() == u"--min-seconds") {
-        minSeconds = args.at(1).toDouble();
-        args = args.mid(2);
-    }
+    const double minSeconds = takeMinSeconds(args);
     if (args.isEmpty()) {
         std::fprintf(stderr, "usage: quillet-bench-parse [--min-seconds S] FILE...\n");
         return 2;
