@@ -127,7 +127,11 @@ void frmMain::loadNote(const QString &path, int pick)
 void frmMain::reportLoad(const QString &path, std::optional<RowState> failure)
 {
     if (!failure) {
-        statusBar()->clearMessage();
+        // A note shown with a notice, such as one cut off, says so there instead of in a box.
+        if (m_view.notice.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(m_view.notice);
         return;
     }
     statusBar()->showMessage(shownText(qvGetFileName(path)) + QStringLiteral(": ") +

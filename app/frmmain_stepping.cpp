@@ -38,6 +38,7 @@ void frmMain::StepNote(int direction)
     const qsizetype inFile = m_noteOfFile + direction;
     if (inFile >= 0 && inFile < m_notesOfFile.size()) {
         showNoteOfFile(inFile);
+        reportLoad(m_lastTried, std::nullopt);
         updateStepItems();
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "appfixture.h"
 #include "formatstamp.h"
+#include "lenientreader.h"
 #include "modalanswerer.h"
 #include "notefilenames.h"
 #include "openfiledialog.h"
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 
 #include <optional>
@@ -57,6 +59,7 @@ private slots:
     void retryLoop();
     void rejectedNote_data();
     void rejectedNote();
+    void cutOffNoteInEveryLayout();
     void placeholdersInPath_data();
     void placeholdersInPath();
     void outOfMemory_data();
@@ -147,6 +150,22 @@ void TestLoading::rejectedNote()
     QCOMPARE(answerer.seen[0].buttons, QList<QMessageBox::StandardButton>({QMessageBox::Ok}));
     QVERIFY(viewIsEmpty(*window));
     QCOMPARE(window->focusWidget(), window->txtBody);
+}
+
+// Read in every layout, the same file shows what it has, and the status bar says it is cut off;
+// no box. The next note, whole, clears the notice.
+void TestLoading::cutOffNoteInEveryLayout()
+{
+    const auto window = AppFixture::showWindow(m_fixture.writeFile("before.vnt", sampleNote()));
+    window->mnuSettings[1]->trigger();
+    ModalAnswerer answerer;
+    window->LoadNoteFile(
+        m_fixture.writeFile("cut.vnt", "BEGIN:VNOTE\r\nVERSION:1.1\r\nBODY:half a no"));
+    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(window->txtBody->toPlainText(), QStringLiteral("half a no"));
+    QCOMPARE(window->statusBar()->currentMessage(), cutOffNoteMessage());
+    window->LoadNoteFile(m_fixture.writeFile("whole.vnt", sampleNote()));
+    QVERIFY(window->statusBar()->currentMessage().isEmpty());
 }
 
 void TestLoading::placeholdersInPath_data()
