@@ -144,6 +144,10 @@ LenientReading ReadNotesLenient(QByteArrayView bytes, const DateDisplay &display
     LenientNotes notes(bytes, display, messages, path);
     LenientReading reading;
     reading.accepted = notes.accepted();
+    // Room for every note at once: a file of many small notes would otherwise move them all
+    // again each time the list grows. Counting takes the marker lines alone.
+    if (reading.accepted)
+        reading.notes.reserve(notes.count());
     for (NoteView note; notes.next(note);)
         reading.notes.append(std::move(note));
     return reading;
