@@ -12,6 +12,8 @@
 // or cancelled hands over nothing more.
 class BackgroundJob : public QObject
 {
+    Q_OBJECT
+
 public:
     using Cancelled = std::function<bool()>;
     // Runs a function on this object's thread, after what was handed over before it.
@@ -33,6 +35,9 @@ public:
     [[nodiscard]] bool isRunning() const { return m_running; }
 
 private:
+    // Runs the oldest piece of work handed over, if its job is still the one under way.
+    Q_INVOKABLE void runHandedOver();
+
     struct Owner;
     std::shared_ptr<Owner> m_owner;
     std::shared_ptr<std::atomic<bool>> m_cancelled;
