@@ -30,8 +30,13 @@ NoteListPanel::NoteListPanel(QWidget *parent) : QWidget(parent)
     txtFilter = new QLineEdit(this);
     txtFilter->setPlaceholderText(QStringLiteral("Найти в заметках"));
     txtFilter->setAccessibleName(QStringLiteral("Найти в заметках"));
-    txtFilter->setClearButtonEnabled(true);
     txtFilter->installEventFilter(this);
+    // The clear button shows only over text, and its icon is looked up in the icon theme, which
+    // would cost the window's start more than all the rest of the list: it comes with the text.
+    connect(txtFilter, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (!text.isEmpty() && !txtFilter->isClearButtonEnabled())
+            txtFilter->setClearButtonEnabled(true);
+    });
 
     // A table, not a tree: rows added at the end cost a table little, while a tree lays out all
     // of its rows again each time, which a folder of 100,000 notes would feel.
