@@ -6,6 +6,7 @@
 #include "qverror.h"
 #include "settingswriteguard.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
@@ -182,8 +183,11 @@ private:
     // Looks through a file of another kind for its notes, off the user-interface thread, and
     // shows note `pick` (LastNote: the last) as soon as it is found.
     void startScan(const QString &path, int pick);
+    // Shows note `pick` of the notes found in the file before, when the file is as it was then.
+    bool showScannedBefore(const QString &path, int pick);
     void scanFound(QList<NoteView> &&notes);
     void scanEnded();
+    void scanFailed(const QvError &failure);
     // "Поиск заметок в файле: NAME (найдено: N)".
     [[nodiscard]] QString scanMessage() const;
     void stepToNeighbour(int direction);
@@ -232,6 +236,21 @@ private:
     bool m_scanWaiting = false;
     bool m_scanStep = false;
     std::optional<QvError> m_scanFailure;
+    // The notes of the file looked through last, kept while it is the one shown, so that the
+    // note list's steps within it need not look through it again; and the file as it was when
+    // the look began.
+    struct ScannedFile
+    {
+        QString path;
+        qint64 size = -1;
+        QDateTime modified;
+        bool shortDate = false;
+        QList<NoteView> notes;
+    };
+    ScannedFile m_scanned;
+    ScannedFile m_scanning;
+    // Whether the file is as it was when looked through, and the dates would read the same.
+    [[nodiscard]] bool isUnchanged(const ScannedFile &scanned) const;
     NoteFolderList *m_folderNotes = nullptr;
     QWidget *m_client = nullptr;
     DesignedLayout *m_layout = nullptr;

@@ -30,7 +30,13 @@ std::optional<QvError> frmMain::readLenientAndShow(const QString &path, int pick
     if (auto failure = readFailure([&] { file = ReadLenientFile(TextFileReader::shared(), path); }))
         return failure;
     if (file.scanned) {
-        startScan(path, pick);
+        try {
+            if (!showScannedBefore(path, pick))
+                startScan(path, pick);
+        } catch (const std::bad_alloc &) {
+            qvAttempt([this] { ClearView(); });
+            return TextFileReader::outOfMemory();
+        }
         return std::nullopt;
     }
     QByteArray bytes = std::move(file.bytes);

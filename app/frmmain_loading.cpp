@@ -89,6 +89,9 @@ void frmMain::LoadNoteFile(QString path)
 
 void frmMain::loadNote(const QString &path, int pick)
 {
+    // The notes found in a file of another kind are kept while it is the one shown.
+    if (path != m_scanned.path)
+        m_scanned = {};
     m_lastTried = path;
     m_pendingStep = 0;
     updateStartHint();

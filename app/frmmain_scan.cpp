@@ -15,8 +15,10 @@
 #include "textfilereader.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -48,6 +50,10 @@ void frmMain::startScan(const QString &path, int pick)
     m_scanWaiting = true;
     m_scanStep = false;
     m_scanFailure.reset();
+    // One file's notes are kept at a time.
+    m_scanned = ScannedFile();
+    const QFileInfo file(path);
+    m_scanning = ScannedFile{path, file.size(), file.lastModified(), ShortDate, {}};
     DateDisplay display;
     display.shortDate = ShortDate;
     // Only the notes found are kept, never the file: memory grows with them alone.
@@ -95,17 +101,39 @@ void frmMain::scanFound(QList<NoteView> &&notes)
 {
     try {
         m_notesOfFile.append(std::move(notes));
+        if (m_scanWaiting && m_scanPick >= 0 && m_scanPick < m_notesOfFile.size()) {
+            qvAttempt([this] { showNoteOfFile(m_scanPick); });
+            listShownFolder();
+        } else if (m_scanStep && m_noteOfFile + 1 < m_notesOfFile.size()) {
+            m_scanStep = false;
+            qvAttempt([this] { showNoteOfFile(m_noteOfFile + 1); });
+        }
     } catch (const std::bad_alloc &) {
-        // The notes found so far stay; the scan goes on, and those it finds next may fit.
-    }
-    if (m_scanWaiting && m_scanPick >= 0 && m_scanPick < m_notesOfFile.size()) {
-        qvAttempt([this] { showNoteOfFile(m_scanPick); });
-        listShownFolder();
-    } else if (m_scanStep && m_noteOfFile + 1 < m_notesOfFile.size()) {
-        m_scanStep = false;
-        qvAttempt([this] { showNoteOfFile(m_noteOfFile + 1); });
+        // No note may go missing from among the others: the look ends as a failed read does.
+        scanFailed(TextFileReader::outOfMemory());
+        return;
     }
     reportLoad(m_lastTried, std::nullopt);
+    updateStepItems();
+}
+
+void frmMain::scanFailed(const QvError &failure)
+{
+    // As for any file that cannot be read: the view is emptied, and the box may try again.
+    const QString path = m_lastTried;
+    const int pick = m_scanPick;
+    qvAttempt([this] { ClearView(); });
+    int answer = IdCancel;
+    qvAttempt([&] {
+        answer = ErrorBox::shared().Show(failure, MsgBoxStyle::RetryCancel | MsgBoxStyle::Critical,
+                                         path + QStringLiteral("\n\nНе удалось прочесть файл."));
+    });
+    if (answer == IdRetry) {
+        loadNote(path, pick);
+        return;
+    }
+    m_readFailed = true;
+    reportLoad(path, RowState::Unreadable);
     updateStepItems();
 }
 
@@ -113,21 +141,7 @@ void frmMain::scanEnded()
 {
     const QString path = m_lastTried;
     if (const std::optional<QvError> failure = std::exchange(m_scanFailure, std::nullopt)) {
-        // As for any file that cannot be read: the view is emptied, and the box may try again.
-        qvAttempt([this] { ClearView(); });
-        int answer = IdCancel;
-        qvAttempt([&] {
-            answer =
-                ErrorBox::shared().Show(*failure, MsgBoxStyle::RetryCancel | MsgBoxStyle::Critical,
-                                        path + QStringLiteral("\n\nНе удалось прочесть файл."));
-        });
-        if (answer == IdRetry) {
-            loadNote(path, m_scanPick);
-            return;
-        }
-        m_readFailed = true;
-        reportLoad(path, RowState::Unreadable);
-        updateStepItems();
+        scanFailed(*failure);
         return;
     }
     if (m_notesOfFile.isEmpty()) {
@@ -139,15 +153,26 @@ void frmMain::scanEnded()
         updateStepItems();
         return;
     }
-    const qsizetype last = m_notesOfFile.size() - 1;
-    if (m_scanWaiting) {
-        qvAttempt(
-            [&] { showNoteOfFile(m_scanPick < 0 ? last : std::min<qsizetype>(m_scanPick, last)); });
-        listShownFolder();
-    } else {
-        // The note stays as it is, scrolled where it was; its title gets the number of notes.
-        m_view.title = titleOfNoteOfFile(m_noteOfFile);
-        setWindowTitle(m_view.title);
+    try {
+        const qsizetype last = m_notesOfFile.size() - 1;
+        if (m_scanWaiting) {
+            qvAttempt([&] {
+                showNoteOfFile(m_scanPick < 0 ? last : std::min<qsizetype>(m_scanPick, last));
+            });
+            listShownFolder();
+        } else {
+            // The note stays as it is, scrolled where it was; its title gets the number of notes.
+            m_view.title = titleOfNoteOfFile(m_noteOfFile);
+            setWindowTitle(m_view.title);
+        }
+        // Kept for the note list's steps within the file, unless it changed on the way.
+        if (isUnchanged(m_scanning)) {
+            m_scanning.notes = m_notesOfFile;
+            m_scanned = std::move(m_scanning);
+        }
+    } catch (const std::bad_alloc &) {
+        scanFailed(TextFileReader::outOfMemory());
+        return;
     }
     reportLoad(path, std::nullopt);
     // A step that waited for a note the file turned out not to hold goes on to the next file.
@@ -156,4 +181,21 @@ void frmMain::scanEnded()
         return;
     }
     updateStepItems();
+}
+
+bool frmMain::isUnchanged(const ScannedFile &scanned) const
+{
+    const QFileInfo file(scanned.path);
+    return !scanned.path.isEmpty() && scanned.shortDate == ShortDate &&
+           file.size() == scanned.size && file.lastModified() == scanned.modified;
+}
+
+bool frmMain::showScannedBefore(const QString &path, int pick)
+{
+    if (m_scanned.path != path || m_scanned.notes.isEmpty() || !isUnchanged(m_scanned))
+        return false;
+    m_notesOfFile = m_scanned.notes;
+    const qsizetype last = m_notesOfFile.size() - 1;
+    qvAttempt([&] { showNoteOfFile(pick < 0 ? last : std::min<qsizetype>(pick, last)); });
+    return true;
 }

@@ -82,6 +82,7 @@ private slots:
     void inTheList();
     void stepWhileScanning();
     void newFileStopsTheScan();
+    void notesFoundAreKept();
 
 private:
     AppFixture m_fixture;
@@ -174,6 +175,29 @@ void TestScan::newFileStopsTheScan()
     QVERIFY(!window->isScanning());
     QTest::qWait(500);
     QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [memo.vnt]"));
+}
+
+// The note list's steps within the file shown take the notes found in it at once; once the file
+// has changed, it is looked through again.
+void TestScan::notesFoundAreKept()
+{
+    const QByteArray content = backup();
+    const QString path = m_fixture.writeFile(QStringLiteral("backup.nbu"), content);
+    const auto window = AppFixture::showWindow();
+    window->mnuSettings[1]->trigger();
+    window->LoadNoteFile(path);
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Quillet [backup.nbu] (1/2)"));
+
+    window->ShowListedNote(path, 1);
+    QVERIFY(!window->isScanning());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillet [backup.nbu] (2/2)"));
+    QCOMPARE(window->txtBody->toPlainText(), QStringLiteral("Позвонить маме"));
+
+    writeAt(path, content.size(), "BEGIN:VNOTE\r\nBODY:third\r\nEND:VNOTE\r\n");
+    window->ShowListedNote(path, 2);
+    QVERIFY(window->isScanning());
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Quillet [backup.nbu] (3/3)"));
+    QCOMPARE(window->txtBody->toPlainText(), QStringLiteral("third"));
 }
 
 // A row for each note, in the order of the file, or one greyed row for a file with none.
