@@ -6,6 +6,7 @@
 #include "qverror.h"
 #include "settingswriteguard.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
@@ -147,6 +148,8 @@ public:
     [[nodiscard]] const QList<qsizetype> &bodyMatches() const { return m_matches; }
     // While the matches in the body are being found.
     [[nodiscard]] bool isFindingMatches() const;
+    // While the file shown is being looked through for the notes it holds.
+    [[nodiscard]] bool isScanning() const;
 
     // The modifier mask that Form_KeyDown receives.
     [[nodiscard]] static int shiftMask(Qt::KeyboardModifiers modifiers);
@@ -176,6 +179,17 @@ private:
     // Points the way to the lenient reading when the strict one left a body empty that holds text.
     void offerLenientReading(const QString &path);
     void showNoteOfFile(qsizetype index);
+    [[nodiscard]] QString titleOfNoteOfFile(qsizetype index) const;
+    // Looks through a file of another kind for its notes, off the user-interface thread, and
+    // shows note `pick` (LastNote: the last) as soon as it is found.
+    void startScan(const QString &path, int pick);
+    // Shows note `pick` of the notes found in the file before, when the file is as it was then.
+    bool showScannedBefore(const QString &path, int pick);
+    void scanFound(QList<NoteView> &&notes);
+    void scanEnded();
+    void scanFailed(const QvError &failure);
+    // "Поиск заметок в файле: NAME (найдено: N)".
+    [[nodiscard]] QString scanMessage() const;
     void stepToNeighbour(int direction);
     void folderListed();
     void updateStepItems();
@@ -214,6 +228,29 @@ private:
     // The notes of the file shown, read leniently, and which of them is shown.
     QList<NoteView> m_notesOfFile;
     qsizetype m_noteOfFile = 0;
+    // The look through a file of another kind for its notes, which adds to m_notesOfFile; the
+    // note it is to show once found (none shown until then: m_scanWaiting); a step forward that
+    // waits for the next note found; the failure that ended it.
+    BackgroundJob *m_scan = nullptr;
+    int m_scanPick = 0;
+    bool m_scanWaiting = false;
+    bool m_scanStep = false;
+    std::optional<QvError> m_scanFailure;
+    // The notes of the file looked through last, kept while it is the one shown, so that the
+    // note list's steps within it need not look through it again; and the file as it was when
+    // the look began.
+    struct ScannedFile
+    {
+        QString path;
+        qint64 size = -1;
+        QDateTime modified;
+        bool shortDate = false;
+        QList<NoteView> notes;
+    };
+    ScannedFile m_scanned;
+    ScannedFile m_scanning;
+    // Whether the file is as it was when looked through, and the dates would read the same.
+    [[nodiscard]] bool isUnchanged(const ScannedFile &scanned) const;
     NoteFolderList *m_folderNotes = nullptr;
     QWidget *m_client = nullptr;
     DesignedLayout *m_layout = nullptr;

@@ -7,12 +7,14 @@
 #include "lenientreader.h"
 #include "qvattempt.h"
 #include "readfailure.h"
+#include "scannedfile.h"
 #include "textfilereader.h"
 
 #include <QPlainTextEdit>
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -24,9 +26,20 @@ const QString OtherLayoutHint =
 
 std::optional<QvError> frmMain::readLenientAndShow(const QString &path, int pick)
 {
-    QByteArray bytes;
-    if (auto failure = readFailure([&] { bytes = TextFileReader::shared().ReadAllBytes(path); }))
+    LenientFileBytes file;
+    if (auto failure = readFailure([&] { file = ReadLenientFile(TextFileReader::shared(), path); }))
         return failure;
+    if (file.scanned) {
+        try {
+            if (!showScannedBefore(path, pick))
+                startScan(path, pick);
+        } catch (const std::bad_alloc &) {
+            qvAttempt([this] { ClearView(); });
+            return TextFileReader::outOfMemory();
+        }
+        return std::nullopt;
+    }
+    QByteArray bytes = std::move(file.bytes);
 
     try {
         LenientReading reading;
@@ -60,10 +73,21 @@ void frmMain::showNoteOfFile(qsizetype index)
 {
     m_noteOfFile = index;
     m_view = m_notesOfFile.at(index);
-    // "Quillet [memo.vnt] (2/3)": which of the file's notes this is.
-    if (m_notesOfFile.size() > 1)
-        m_view.title += QStringLiteral(" (%1/%2)").arg(index + 1).arg(m_notesOfFile.size());
+    m_scanWaiting = false;
+    m_view.title = titleOfNoteOfFile(index);
     showView();
+}
+
+QString frmMain::titleOfNoteOfFile(qsizetype index) const
+{
+    QString title = m_notesOfFile.at(index).title;
+    // "Quillet [memo.vnt] (2/3)": which of the file's notes this is; "(2/…)" while the file is
+    // still being looked through for more.
+    if (isScanning())
+        title += QStringLiteral(" (%1/…)").arg(index + 1);
+    else if (m_notesOfFile.size() > 1)
+        title += QStringLiteral(" (%1/%2)").arg(index + 1).arg(m_notesOfFile.size());
+    return title;
 }
 
 void frmMain::offerLenientReading(const QString &path)

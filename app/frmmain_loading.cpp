@@ -2,6 +2,7 @@
 // Opening notes: from the command line, from the open dialog, and into the view.
 
 #include "appinfo.h"
+#include "backgroundjob.h"
 #include "boxmessagesink.h"
 #include "errorbox.h"
 #include "folderwatch.h"
@@ -88,6 +89,9 @@ void frmMain::LoadNoteFile(QString path)
 
 void frmMain::loadNote(const QString &path, int pick)
 {
+    // The notes found in a file of another kind are kept while it is the one shown.
+    if (path != m_scanned.path)
+        m_scanned = {};
     m_lastTried = path;
     m_pendingStep = 0;
     updateStartHint();
@@ -111,9 +115,10 @@ void frmMain::loadNote(const QString &path, int pick)
     // The folder of the file tried is the one stepped through, whether or not it was shown.
     qvAttempt([&] { m_folderNotes->follow(QFileInfo(path).absolutePath()); });
     std::optional<RowState> failure;
+    // A file being looked through for its notes shows none yet: it is told once they are found.
     if (m_readFailed)
         failure = RowState::Unreadable;
-    else if (m_view.title == NoteView::emptyTitle())
+    else if (m_view.title == NoteView::emptyTitle() && !isScanning())
         failure = RowState::NotNote;
     else if (!m_bodyPlaceholder.isEmpty())
         failure = RowState::OtherLayout;
@@ -128,10 +133,12 @@ void frmMain::reportLoad(const QString &path, std::optional<RowState> failure)
 {
     if (!failure) {
         // A note shown with a notice, such as one cut off, says so there instead of in a box.
-        if (m_view.notice.isEmpty())
-            statusBar()->clearMessage();
-        else
+        if (!m_view.notice.isEmpty())
             statusBar()->showMessage(m_view.notice);
+        else if (isScanning())
+            statusBar()->showMessage(scanMessage());
+        else
+            statusBar()->clearMessage();
         return;
     }
     statusBar()->showMessage(shownText(qvGetFileName(path)) + QStringLiteral(": ") +
@@ -175,6 +182,10 @@ std::optional<QvError> frmMain::readParseAndShow(const QString &path, int pick)
 
 void frmMain::ClearView()
 {
+    // The notes of the file go, and so does the look for more of them.
+    if (m_scan != nullptr)
+        m_scan->cancel();
+    m_scanStep = false;
     m_view = NoteView();
     m_notesOfFile.clear();
     m_noteOfFile = 0;

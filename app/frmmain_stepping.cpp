@@ -42,6 +42,11 @@ void frmMain::StepNote(int direction)
         updateStepItems();
         return;
     }
+    // The file may hold more notes than have been found so far: the step waits for the next.
+    if (direction > 0 && isScanning() && !m_scanWaiting) {
+        m_scanStep = true;
+        return;
+    }
     if (m_lastTried.isEmpty())
         return;
     // The list is current at each step; where it is not, the step waits for it, and the window
@@ -122,6 +127,8 @@ void frmMain::updateStepItems()
             return pnlNotes->neighbour(m_lastTried, int(m_noteOfFile), direction).has_value();
         const qsizetype inFile = m_noteOfFile + direction;
         if (inFile >= 0 && inFile < m_notesOfFile.size())
+            return true;
+        if (direction > 0 && isScanning())
             return true;
         if (m_lastTried.isEmpty())
             return false;

@@ -2,12 +2,14 @@
 #include "notelistrows.h"
 
 #include "backgroundwork.h"
+#include "embeddednotes.h"
 #include "lenientreader.h"
 #include "notefolder.h"
 #include "notetitle.h"
 #include "orderedwork.h"
 #include "parsenote.h"
 #include "qverror.h"
+#include "scannedfile.h"
 #include "textfilereader.h"
 
 #include <QElapsedTimer>
@@ -51,13 +53,32 @@ NoteRow fileRow(const QString &path, RowState state)
     return row;
 }
 
+// A row for each note that a file of another kind holds, which is never read whole.
+QList<NoteRow> scannedRows(const QString &path, const SearchOptions &options,
+                           const QCollator &collator)
+{
+    EmbeddedNotes notes(path, options.display, TextFileReader::shared().opening());
+    QList<NoteRow> rows;
+    for (NoteView view; notes.next(view);) {
+        rows.append(rowOf(path, view, collator));
+        rows.back().note = int(rows.size() - 1);
+    }
+    if (rows.isEmpty())
+        return {fileRow(path, RowState::NotNote)};
+    for (NoteRow &row : rows)
+        row.notesInFile = int(rows.size());
+    return rows;
+}
+
 QList<NoteRow> readRows(const QString &path, const SearchOptions &options,
                         const QCollator &collator)
 {
     SilentSink silent;
-    const QByteArray bytes = TextFileReader::shared().ReadAllBytes(path);
     if (options.lenient) {
-        const LenientReading reading = ReadNotesLenient(bytes, options.display, silent);
+        const LenientFileBytes file = ReadLenientFile(TextFileReader::shared(), path);
+        if (file.scanned)
+            return scannedRows(path, options, collator);
+        const LenientReading reading = ReadNotesLenient(file.bytes, options.display, silent);
         if (!reading.accepted)
             return {fileRow(path, RowState::NotNote)};
         QList<NoteRow> rows;
@@ -70,6 +91,7 @@ QList<NoteRow> readRows(const QString &path, const SearchOptions &options,
             rows.append(rowOf(path, NoteView(), collator));
         return rows;
     }
+    const QByteArray bytes = TextFileReader::shared().ReadAllBytes(path);
     NoteView view;
     if (!ParseNote(TextFileReader::DecodeText(bytes), view, options.display, silent))
         return {fileRow(path, RowState::NotNote)};
