@@ -141,7 +141,8 @@ public:
     bool next(NoteView &note)
     {
         for (ContentLine line; m_reader.next(line);) {
-            if (line.isNamed("BEGIN")) {
+            // Components begin and end on component lines only, which no value runs on into.
+            if (line.component && line.isNamed("BEGIN")) {
                 const QByteArrayView name = componentName(line);
                 if (const std::optional<Kind> kind = memoKind(name)) {
                     const bool memo = close(note);
@@ -157,7 +158,7 @@ public:
                 } else {
                     ++m_depth;
                 }
-            } else if (line.isNamed("END")) {
+            } else if (line.component && line.isNamed("END")) {
                 const QByteArrayView name = componentName(line);
                 if (memoKind(name) || equalsIgnoringCase(name, "VCALENDAR")) {
                     if (close(note))
@@ -171,6 +172,8 @@ public:
                 else
                     takeCalendar(line);
             }
+            if (!decoding() && !countNeedsLines())
+                m_reader.skipToComponentLine();
         }
         return close(note);
     }
@@ -179,6 +182,12 @@ public:
 
 private:
     [[nodiscard]] bool decoding() const { return m_display != nullptr; }
+    // Whether, when counting, the lines up to the next component line may still tell whether the
+    // open component is a memo: nothing else in them is looked at.
+    [[nodiscard]] bool countNeedsLines() const
+    {
+        return m_open && m_depth == 0 && !m_open->type && m_open->kind != Kind::Journal;
+    }
 
     void take(const ContentLine &line)
     {
@@ -284,19 +293,27 @@ private:
             moment = UtcStampMoment(text);
         } else if (const QDateTime floating = StampMoment(CompactStampForm(text));
                    floating.isValid()) {
-            moment = QDateTime(floating.date(), floating.time(), zoneOf(line)).toUTC();
+            moment = utcOf(floating.date(), floating.time(), line);
         } else if (const QDate date = dateOnly(text); date.isValid()) {
-            moment = QDateTime(date, QTime(0, 0), zoneOf(line)).toUTC();
+            moment = utcOf(date, QTime(0, 0), line);
         }
         QString shown = FormatMoment(moment, *m_display);
         return {shown.isEmpty() ? text : std::move(shown), moment};
     }
 
-    // The zone of a time without a trailing Z.
+    // The UTC moment of a time without a trailing Z.
+    QDateTime utcOf(QDate date, QTime time, const ContentLine &line)
+    {
+        // At the calendar's offset, or UTC: a zone object for it costs more than the rest of the
+        // memo's stamp.
+        if (line.tzid.isEmpty())
+            return QDateTime(date, time, Qt::UTC).addSecs(-m_offset.value_or(0));
+        return QDateTime(date, time, zoneOf(line)).toUTC();
+    }
+
+    // The zone a TZID parameter names.
     QTimeZone zoneOf(const ContentLine &line)
     {
-        if (line.tzid.isEmpty())
-            return m_offset ? QTimeZone(*m_offset) : QTimeZone::utc();
         // Most files name one zone throughout: the last one looked up is kept.
         if (line.tzid != m_tzidName) {
             m_tzidName = line.tzid.toByteArray();

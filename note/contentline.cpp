@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contentline.h"
 
+#include "linesplitter.h"
+
 #include <cstring>
 
 namespace {
@@ -153,6 +155,26 @@ void ValueCursor::skip()
     }
 }
 
+void ContentLineReader::skipToComponentLine()
+{
+    m_hasCurrent = false; // the value read last goes with the rest
+    const char *at = m_lines.position();
+    const char *const end = m_lines.end();
+    if (m_lines.lineEnds() == LineEnds::LineFeed) {
+        // A component line starts with a B or an E, after a line feed: a block at a time.
+        while (at != end && !isComponentLine(QByteArrayView(at, end)))
+            at = findLineStartingWithBOrE(at, end);
+    } else {
+        ByteLines probe = m_lines;
+        for (QByteArrayView text;;) {
+            at = probe.position();
+            if (!probe.next(text) || isComponentLine(text))
+                break;
+        }
+    }
+    m_lines = ByteLines(QByteArrayView(at, end), m_lines.lineEnds());
+}
+
 bool ContentLineReader::next(ContentLine &line)
 {
     if (m_hasCurrent) {
@@ -190,6 +212,7 @@ bool ContentLineReader::next(ContentLine &line)
         if (dot >= 0) // not a blank, so within the trimmed name
             name = QByteArrayView(text.data() + dot + 1, name.data() + name.size());
         line.name = name;
+        line.component = m_framing == Framing::Calendar && isComponentLine(text);
         line.encoding = ValueEncoding::None;
         line.charset = {};
         line.tzid = {};

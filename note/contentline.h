@@ -76,6 +76,8 @@ struct ContentLine
     ValueEncoding encoding = ValueEncoding::None;
     QByteArrayView charset; // empty when none is named
     QByteArrayView tzid;    // a calendar's TZID parameter; empty when none is named
+    // A calendar's component line (see isComponentLine), not just a property of its name.
+    bool component = false;
     ValueCursor value;
 
     [[nodiscard]] bool isNamed(QByteArrayView upperName) const
@@ -102,6 +104,10 @@ public:
     // The value of the line that next() returned last. Reading it here saves reading past it
     // again in the next call.
     [[nodiscard]] ValueCursor &currentValue() { return m_current; }
+    // Passes over every line up to the next component line, for a calendar's reader that wants
+    // nothing in between: what lies between a component line and the next is read as properties
+    // only when asked for.
+    void skipToComponentLine();
 
     // Once next() has returned false: the note's lines, the marker that ended them (None at the
     // end of the file) and where the line after that marker starts.

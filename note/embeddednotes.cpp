@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "embeddednotes.h"
 
+#include "cpufeatures.h"
 #include "lenientreader.h"
 #include "messagesink.h"
 
-#include <QByteArrayMatcher>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -52,20 +56,76 @@ QByteArrayView endMarker(Encoding encoding)
     return End8;
 }
 
-constexpr std::array Encodings{Encoding::EightBit, Encoding::Utf16Le, Encoding::Utf16Be};
+// Every BEGIN marker has its G at a fixed place, followed by an I or, in UTF-16, a zero byte: two
+// bytes in when written in 8 bits, four in UTF-16 LE, five in UTF-16 BE. One pass for such a G
+// finds the markers of all three ways, where a search for each marker would go over the bytes
+// three times; few bytes of a backup or of text are such a G.
+struct MarkerPlace
+{
+    Encoding encoding;
+    qsizetype gAt;
+};
+// The earliest start first, for the G that they share.
+constexpr std::array MarkerPlaces{MarkerPlace{Encoding::Utf16Be, 5},
+                                  MarkerPlace{Encoding::Utf16Le, 4},
+                                  MarkerPlace{Encoding::EightBit, 2}};
+constexpr qsizetype FirstGAt = 2;
+constexpr qsizetype LastGAt = 5;
+
+bool isMarkerG(const char *at)
+{
+    return at[0] == 'G' && (at[1] == 'I' || at[1] == '\0');
+}
+
+// The first G in [at, end - 1) that is followed as a marker's is; end - 1 when none.
+const char *findMarkerG(const char *at, const char *end)
+{
+    --end; // each G has the byte after it
+#if defined(__SSE2__)
+    const bool blocks = canUseSse2Blocks();
+    const __m128i g = _mm_set1_epi8('G');
+    const __m128i i = _mm_set1_epi8('I');
+    const __m128i zero = _mm_setzero_si128();
+    while (end - at >= 16 && blocks) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 1));
+        const __m128i hits =
+            _mm_and_si128(_mm_cmpeq_epi8(here, g),
+                          _mm_or_si128(_mm_cmpeq_epi8(after, i), _mm_cmpeq_epi8(after, zero)));
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0)
+            return at + __builtin_ctz(static_cast<unsigned>(mask));
+        at += 16;
+    }
+#endif
+    while (at < end && !isMarkerG(at))
+        ++at;
+    return at;
+}
 
 // The first BEGIN marker of any encoding that starts in [from, limit) of `piece`; -1 when none.
+// A BE marker that is also an LE one a byte on (see isTwin) is given as the BE one.
 qsizetype firstBegin(QByteArrayView piece, qsizetype from, qsizetype limit, Encoding &encoding)
 {
-    qsizetype first = -1;
-    for (const Encoding candidate : Encodings) {
-        const qsizetype at = piece.indexOf(beginMarker(candidate), from);
-        if (at >= 0 && at < limit && (first < 0 || at < first)) {
-            first = at;
-            encoding = candidate;
+    const char *const data = piece.data();
+    const char *const end = data + std::min(piece.size(), limit + LastGAt + 1);
+    if (end - data < from + FirstGAt + 2)
+        return -1;
+    for (const char *at = data + from + FirstGAt; at < end - 1; ++at) {
+        at = findMarkerG(at, end);
+        if (at >= end - 1)
+            break;
+        const qsizetype g = at - data;
+        for (const MarkerPlace place : MarkerPlaces) {
+            const qsizetype start = g - place.gAt;
+            if (start >= from && start < limit &&
+                piece.sliced(start).startsWith(beginMarker(place.encoding))) {
+                encoding = place.encoding;
+                return start;
+            }
         }
     }
-    return first;
+    return -1;
 }
 
 // A BE marker of letters only that is followed by a zero byte is also an LE marker a byte on:
@@ -115,20 +175,17 @@ qsizetype EmbeddedNotes::count()
     if (m_count)
         return *m_count;
     qsizetype count = 0;
-    m_buffer.resize(m_pieceSize);
     for (qint64 pos = 0;;) {
-        const QByteArrayView piece = m_file.readAt(pos, m_buffer);
-        const bool last = piece.size() < m_buffer.size();
-        const qsizetype limit = last ? piece.size() : piece.size() - Overlap;
-        for (const Encoding encoding : Encodings) {
-            const QByteArrayView marker = beginMarker(encoding);
-            for (qsizetype at = piece.indexOf(marker); at >= 0 && at < limit;
-                 at = piece.indexOf(marker, at + 1)) {
-                if (encoding != Encoding::Utf16Be || !isTwin(piece, at))
-                    ++count;
-            }
+        const Piece piece = pieceAt(pos);
+        const qsizetype limit = piece.last ? piece.bytes.size() : piece.bytes.size() - Overlap;
+        Encoding encoding{};
+        for (qsizetype at = firstBegin(piece.bytes, 0, limit, encoding); at >= 0;
+             at = firstBegin(piece.bytes, at + 1, limit, encoding)) {
+            // A twin is counted once, as the LE marker found next.
+            if (encoding != Encoding::Utf16Be || !isTwin(piece.bytes, at))
+                ++count;
         }
-        if (last)
+        if (piece.last)
             break;
         pos += limit;
     }
@@ -136,20 +193,35 @@ qsizetype EmbeddedNotes::count()
     return count;
 }
 
+EmbeddedNotes::Piece EmbeddedNotes::pieceAt(qint64 pos)
+{
+    // The piece read last serves again while enough of it is left: notes close together are
+    // found and read without reading the same bytes again for each.
+    qint64 in = pos - m_piecePos;
+    if (m_piecePos < 0 || in < 0 || in > m_pieceBytes ||
+        (!m_pieceLast && m_pieceBytes - in < 4 * Overlap)) {
+        m_buffer.resize(m_pieceSize);
+        const QByteArrayView read = m_file.readAt(pos, m_buffer);
+        m_piecePos = pos;
+        m_pieceBytes = read.size();
+        m_pieceLast = read.size() < m_buffer.size();
+        in = 0;
+    }
+    return {QByteArrayView(m_buffer).sliced(in, m_pieceBytes - in), m_pieceLast};
+}
+
 EmbeddedNotes::Marker EmbeddedNotes::findBegin(qint64 from)
 {
-    m_buffer.resize(m_pieceSize);
     for (qint64 pos = from;;) {
-        const QByteArrayView piece = m_file.readAt(pos, m_buffer);
-        const bool last = piece.size() < m_buffer.size();
-        const qsizetype limit = last ? piece.size() : piece.size() - Overlap;
+        const Piece piece = pieceAt(pos);
+        const qsizetype limit = piece.last ? piece.bytes.size() : piece.bytes.size() - Overlap;
         Marker marker;
-        const qsizetype at = firstBegin(piece, 0, limit, marker.encoding);
+        const qsizetype at = firstBegin(piece.bytes, 0, limit, marker.encoding);
         if (at >= 0) {
             marker.offset = pos + at;
             return marker;
         }
-        if (last)
+        if (piece.last)
             return {};
         pos += limit;
     }
@@ -159,36 +231,38 @@ QByteArray EmbeddedNotes::noteBytes(const Marker &begin, qint64 &after)
 {
     const QByteArrayView end = endMarker(begin.encoding);
     QByteArray note;
-    m_buffer.resize(m_pieceSize);
     qint64 pos = begin.offset;
     qsizetype from = beginMarker(begin.encoding).size();
     for (;;) {
-        const QByteArrayView piece = m_file.readAt(pos, m_buffer);
-        const bool last = piece.size() < m_buffer.size();
-        const qsizetype limit = last ? piece.size() : piece.size() - Overlap;
-        qsizetype endAt = piece.indexOf(end, from);
-        if (endAt >= limit)
-            endAt = -1;
+        const Piece piece = pieceAt(pos);
+        const QByteArrayView bytes = piece.bytes;
+        const qsizetype limit = piece.last ? bytes.size() : bytes.size() - Overlap;
         Encoding ignored{};
-        const qsizetype nextBegin = firstBegin(piece, from, limit, ignored);
+        const qsizetype nextBegin = firstBegin(bytes, from, limit, ignored);
+        // An END marker counts before the next BEGIN marker only, which it cannot overlap.
+        const qsizetype endLimit = nextBegin >= 0 ? nextBegin : limit;
+        qsizetype endAt =
+            bytes.first(std::min(bytes.size(), endLimit + end.size())).indexOf(end, from);
+        if (endAt >= endLimit)
+            endAt = -1;
         qsizetype stop = -1;
-        if (endAt >= 0 && (nextBegin < 0 || endAt < nextBegin))
+        if (endAt >= 0)
             stop = endAt + end.size();
         else if (nextBegin >= 0) // cut off by the next note
             stop = nextBegin;
-        else if (last)
-            stop = piece.size();
+        else if (piece.last)
+            stop = bytes.size();
         // A note too large for a note file is cut off where a note file would be refused.
         const qsizetype room = TextFileReader::MaxFileSize - note.size();
         if (stop < 0 && limit > room)
             stop = room;
         if (stop >= 0) {
             stop = std::min(stop, room);
-            note.append(piece.first(stop));
+            note.append(bytes.first(stop));
             after = pos + std::max(stop, from);
             return note;
         }
-        note.append(piece.first(limit));
+        note.append(bytes.first(limit));
         pos += limit;
         from = 0;
     }
@@ -214,9 +288,7 @@ bool EmbeddedNotes::next(NoteView &note)
     if (begin.encoding == Encoding::Utf16Be) {
         // The marker may be an LE one that starts a byte on: the note tells which.
         const Marker le{begin.offset + 1, Encoding::Utf16Le};
-        m_buffer.resize(Overlap);
-        const QByteArrayView head = m_file.readAt(begin.offset, m_buffer);
-        if (head.sliced(1).startsWith(BeginLe)) {
+        if (pieceAt(begin.offset).bytes.sliced(1).startsWith(BeginLe)) {
             qint64 leAfter = 0;
             QByteArray leFile = noteFile(le, leAfter);
             if (plausibility(QByteArrayView(leFile).sliced(2), QStringDecoder::Utf16LE) >

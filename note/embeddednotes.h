@@ -38,6 +38,13 @@ private:
         qint64 offset = -1;
         Encoding encoding = Encoding::EightBit;
     };
+    struct Piece
+    {
+        QByteArrayView bytes;
+        bool last = false; // the file ends with it
+    };
+    // The file's bytes from `pos` on, as far as they are at hand: a piece.
+    Piece pieceAt(qint64 pos);
     // The first BEGIN marker at or after `from`, in any encoding; offset -1 when none.
     Marker findBegin(qint64 from);
     // The note's bytes from its marker to the end of its END marker, or to where it is cut off;
@@ -54,4 +61,7 @@ private:
     std::optional<qsizetype> m_count;
     qint64 m_next = 0;
     QByteArray m_buffer;
+    qint64 m_piecePos = -1; // where the piece in m_buffer starts in the file
+    qsizetype m_pieceBytes = 0;
+    bool m_pieceLast = false;
 };

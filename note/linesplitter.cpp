@@ -84,3 +84,34 @@ template <typename View> bool BasicLineSplitter<View>::next(View &line)
 
 template class BasicLineSplitter<QStringView>;
 template class BasicLineSplitter<QLatin1StringView>;
+
+const char *findLineStartingWithBOrE(const char *p, const char *end)
+{
+    if (p == end)
+        return end;
+    ++p; // each place looked at has the byte before it
+#if defined(__SSE2__)
+    const bool blocks = canUseSse2Blocks();
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i lower = _mm_set1_epi8(0x20);
+    const __m128i b = _mm_set1_epi8('b');
+    const __m128i e = _mm_set1_epi8('e');
+    while (end - p >= 16 && blocks) {
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p - 1));
+        const __m128i first =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), lower);
+        const __m128i hits =
+            _mm_and_si128(_mm_cmpeq_epi8(before, lf),
+                          _mm_or_si128(_mm_cmpeq_epi8(first, b), _mm_cmpeq_epi8(first, e)));
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p) {
+        if (p[-1] == '\n' && ((*p | 0x20) == 'b' || (*p | 0x20) == 'e'))
+            return p;
+    }
+    return end;
+}

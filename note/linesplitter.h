@@ -29,6 +29,9 @@ using Latin1LineSplitter = BasicLineSplitter<QLatin1StringView>;
 // The first CR or LF in [p, end), or end.
 const char16_t *findLineBreak(const char16_t *p, const char16_t *end);
 const char *findLineBreak(const char *p, const char *end);
+// The first line in (p, end) that starts with a B or an E in either letter case, or `end`: where
+// a calendar's component line may be, found a block at a time, as most lines are none.
+const char *findLineStartingWithBOrE(const char *p, const char *end);
 
 extern template class BasicLineSplitter<QStringView>;
 extern template class BasicLineSplitter<QLatin1StringView>;

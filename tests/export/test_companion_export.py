@@ -372,9 +372,10 @@ class CompanionExport(unittest.TestCase):
         write(self.path("a.vnt"), note("x"))
         listed = [os.path.basename(json.loads(line)["file"]) for line in
                   run("--lenient", "--format", "jsonl", ".", cwd=self.dir).stdout.splitlines()]
-        self.assertEqual(["a.vnt", "appointments-only.ics", "docomo-memos.vcs", "gammu-ascii.backup",
-                          "gammu-no-notes.backup", "gammu-unicode.backup", "journal-cp1251.vcs",
-                          "journal.ics"], sorted(set(listed)))
+        self.assertEqual(["a.vnt", "appointments-only.ics", "component-lines.vcs",
+                          "docomo-memos.vcs", "gammu-ascii.backup", "gammu-no-notes.backup",
+                          "gammu-unicode.backup", "journal-cp1251.vcs", "journal.ics"],
+                         sorted(set(listed)))
         self.assertEqual(["./a.vnt"], [json.loads(line)["file"] for line in
                                        run("--format", "jsonl", ".", cwd=self.dir).stdout.splitlines()])
 

@@ -157,6 +157,23 @@ container("journal-cp1251.vcs", lines(
     [memo("Заметка\r\nвторая строка", "1.0", at(None, 2024, 1, 15, 9, 15), kind="JOURNAL"),
      memo("Список дел", "1.0", kind="JOURNAL"), memo("last", "1.0", kind="JOURNAL")])
 
+# Components begin and end on component lines only: a property merely named BEGIN or END (with a
+# group prefix, or a blank before its colon) is passed over, and a line that only looks like one
+# after a soft break stays in the value. A memo's kind may come after a long body.
+KIND_LAST = "Список: " + "молоко, хлеб. " * 8
+container("component-lines.vcs", lines(
+    b"BEGIN:VCALENDAR", b"VERSION:1.0",
+    b"item1.BEGIN:VJOURNAL", b"BEGIN ;X=1:VJOURNAL",
+    b"BEGIN:VEVENT",
+    b"DESCRIPTION;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:" + qp(KIND_LAST.encode()),
+    b"X-DCM-TYPE:NOTE", b"END:VEVENT",
+    b"BEGIN:VJOURNAL", b"DESCRIPTION;ENCODING=QUOTED-PRINTABLE:=41=", b"BEGIN :VJOURNAL",
+    b"item1.END:VJOURNAL", b"END:VJOURNAL",
+    b"BEGIN:VEVENT", b"BEGIN:VALARM", b"X-DCM-TYPE:NOTE", b"END:VALARM", b"END:VEVENT",
+    b"END:VCALENDAR"),
+    [memo(KIND_LAST, "1.0", kind="NOTE"), memo("ABEGIN :VJOURNAL", "1.0", kind="JOURNAL")],
+    skipped=1)
+
 container("appointments-only.ics", lines(
     b"BEGIN:VCALENDAR", b"VERSION:2.0",
     b"BEGIN:VEVENT", b"SUMMARY:A", b"END:VEVENT",
