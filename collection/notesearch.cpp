@@ -2,11 +2,13 @@
 #include "notesearch.h"
 
 #include "backgroundwork.h"
+#include "embeddednotes.h"
 #include "lenientreader.h"
 #include "notefolder.h"
 #include "orderedwork.h"
 #include "parsenote.h"
 #include "qverror.h"
+#include "scannedfile.h"
 #include "textfilereader.h"
 
 #include <QElapsedTimer>
@@ -60,14 +62,22 @@ struct ReadNotes
 ReadNotes readNotes(const QString &path, const SearchOptions &options)
 {
     SilentSink silent;
-    const QByteArray bytes = TextFileReader::shared().ReadAllBytes(path);
     ReadNotes read;
     if (options.lenient) {
-        LenientReading reading = ReadNotesLenient(bytes, options.display, silent);
+        LenientFileBytes file = ReadLenientFile(TextFileReader::shared(), path);
+        if (file.scanned) {
+            // A phone's backup, of any size: the notes found among its bytes.
+            EmbeddedNotes embedded(path, options.display, TextFileReader::shared().opening());
+            for (NoteView note; embedded.next(note);)
+                read.notes.append(std::move(note));
+            return read;
+        }
+        LenientReading reading = ReadNotesLenient(file.bytes, options.display, silent);
         if (reading.accepted)
             read.notes = std::move(reading.notes);
         return read;
     }
+    const QByteArray bytes = TextFileReader::shared().ReadAllBytes(path);
     NoteView view;
     if (!ParseNote(TextFileReader::DecodeText(bytes), view, options.display, silent))
         return read;

@@ -7,6 +7,7 @@
 #include "parsenote.h"
 #include "qvfilename.h"
 #include "qvutf8.h"
+#include "scannedfile.h"
 #include "textfilereader.h"
 
 #include <QTimeZone>
@@ -16,9 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-// How much of a file too large to read whole tells whether it is a note file.
-constexpr qsizetype HeadBytes = 64 * 1024;
 
 class RecordingSink : public MessageSink
 {
@@ -145,24 +143,11 @@ bool LenientExport::open(ExportedNote &note)
 {
     bool scanned = false;
     try {
-        try {
-            m_bytes = m_reader.ReadAllBytes(m_path);
-            scanned = IsScannedFile(m_bytes);
-        } catch (const QvError &failure) {
-            if (failure.number() != TextFileReader::TooLarge)
-                throw;
-            // Too large to read whole: only a file that is no note file is looked through.
-            const TextFileReader uncapped(std::numeric_limits<qint64>::max(), m_reader.opening());
-            QByteArray head(HeadBytes, Qt::Uninitialized);
-            if (!IsScannedFile(TextFilePieces(uncapped, m_path).readAt(0, head)))
-                throw;
-            scanned = true;
-        }
-        if (scanned) {
-            m_bytes = QByteArray();
-            if (scan())
-                return true;
-        }
+        LenientFileBytes file = ReadLenientFile(m_reader, m_path);
+        scanned = file.scanned;
+        m_bytes = std::move(file.bytes);
+        if (scanned && scan())
+            return true;
     } catch (const QvError &failure) {
         note = unreadableNote(m_path, failure);
         return false;

@@ -21,6 +21,7 @@ private slots:
     void excerpt();
     void oneFile_data();
     void oneFile();
+    void notesInsideAnyFile();
     void vanishedFilesAndCancel();
 };
 
@@ -154,6 +155,23 @@ void TestNoteSearch::oneFile()
         hits += QString::asprintf("%c%lld%s", "BVCM"[int(hit.field)], qlonglong(hit.start),
                                   hit.otherLayout ? " other" : "");
     QCOMPARE(hits.join(u' '), found);
+}
+
+// With every layout read, the notes among the bytes of a file of another kind are searched, in
+// 8 bits and in UTF-16.
+void TestNoteSearch::notesInsideAnyFile()
+{
+    const NoteFolderFixture folder;
+    QByteArray backup("\x00\x01PK\xff", 5);
+    backup += escapedNote("первая: ключ под ковриком");
+    backup += QByteArray(64, '\0');
+    const QString second = QString::fromLatin1(escapedNote("вторая: ключ в ящике"));
+    backup += QByteArray(reinterpret_cast<const char *>(second.utf16()), second.size() * 2);
+    const FileFindings findings =
+        SearchNoteFile(folder.add("backup.nbu", backup), NoteMatcher(u"КЛЮЧ"_qs),
+                       {true, {false, QLocale(u"ru_RU"_qs), QTimeZone("Europe/Berlin")}});
+    QVERIFY(findings.readable);
+    QCOMPARE(findings.hits.size(), 2);
 }
 
 // A file gone since the folder was listed is skipped; a folder gone is said to be; a cancel
