@@ -3,7 +3,10 @@
 
 // What the benchmark programs share: the clock they measure with and their common option.
 
+#include <QCoreApplication>
 #include <QStringList>
+
+#include <cstdio>
 
 #include <ctime>
 
@@ -26,4 +29,17 @@ inline double takeMinSeconds(QStringList &args)
         return seconds;
     }
     return 1.0;
+}
+
+// The program's arguments after "--min-seconds S" (see takeMinSeconds); false, with `usage`
+// printed, when none is left.
+inline bool takeArguments(QStringList &args, double &minSeconds, const char *usage)
+{
+    args = QCoreApplication::arguments().mid(1);
+    minSeconds = takeMinSeconds(args);
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return false;
+    }
+    return true;
 }

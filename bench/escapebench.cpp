@@ -102,13 +102,11 @@ template <typename Decode> qsizetype pass(const QByteArray &text, char *out, Dec
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const double minSeconds = takeMinSeconds(args);
-    if (args.isEmpty()) {
-        std::fprintf(stderr,
-                     "usage: quillet-bench-escapes [--min-seconds S] SHORTEST[-LONGEST]...\n");
+    QStringList args;
+    double minSeconds = 0;
+    if (!takeArguments(args, minSeconds,
+                       "quillet-bench-escapes [--min-seconds S] SHORTEST[-LONGEST]..."))
         return 2;
-    }
     for (const QString &arg : args) {
         const QStringList bounds = arg.split(u'-');
         const int shortest = bounds.first().toInt();

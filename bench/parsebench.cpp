@@ -168,12 +168,10 @@ bool benchFile(const QString &path, double minSeconds)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const double minSeconds = takeMinSeconds(args);
-    if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: quillet-bench-parse [--min-seconds S] FILE...\n");
+    QStringList args;
+    double minSeconds = 0;
+    if (!takeArguments(args, minSeconds, "quillet-bench-parse [--min-seconds S] FILE..."))
         return 2;
-    }
     bool ok = true;
     for (const QString &path : args)
         ok = benchFile(path, minSeconds) && ok;

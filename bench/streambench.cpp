@@ -48,12 +48,10 @@ qsizetype readAll(const QByteArray &bytes)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const double minSeconds = takeMinSeconds(args);
-    if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: quillet-bench-stream [--min-seconds S] FILE...\n");
+    QStringList args;
+    double minSeconds = 0;
+    if (!takeArguments(args, minSeconds, "quillet-bench-stream [--min-seconds S] FILE..."))
         return 2;
-    }
     std::vector<QByteArray> files;
     std::vector<qsizetype> notes;
     for (const QString &path : args) {
