@@ -50,10 +50,11 @@ QByteArray icalendarText(const QString &text)
 
 QList<NoteView> memos(QByteArrayView bytes, const DateDisplay &display, qsizetype *counted)
 {
-    CalendarNotes calendar(bytes, display);
     QList<NoteView> read;
-    fuzzcheck::withinTime([&] {
+    fuzzcheck::withinTime(size_t(bytes.size()), [&] {
+        CalendarNotes calendar(bytes, display);
         *counted = calendar.count();
+        read.clear();
         for (NoteView note; calendar.next(note);)
             read.append(note);
     });

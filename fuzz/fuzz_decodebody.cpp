@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     }
 
     QString decoded;
-    fuzzcheck::withinTime([&] { decoded = DecodeBody(body); });
+    fuzzcheck::withinTime(size, [&] { decoded = DecodeBody(body); });
     fuzzcheck::expectEqual(decoded, referenceDecodeBody(body), "DecodeBody against the reference");
 
     // The same body in pieces of 0 to 63 units, as the note's lines arrive.

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         QString::fromUtf8(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
 
     QString shown;
-    fuzzcheck::withinTime([&] { shown = FormatStamp(value, display); });
+    fuzzcheck::withinTime(size, [&] { shown = FormatStamp(value, display); });
 
     static const QRegularExpression stampForm(
         QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{8}[Tt][0-9]{6}")));

@@ -39,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     fuzzcheck::RecordingSink sink;
     bool holdsText = false;
     // Each reading has the time limit to itself: the viewer calls one or the other.
-    fuzzcheck::withinTime([&] {
+    fuzzcheck::withinTime(size, [&] {
         sink.messages.clear();
         reading = ReadNotesLenient(bytes, dates, sink);
     });
-    fuzzcheck::withinTime([&] { holdsText = HoldsNoteText(bytes); });
+    fuzzcheck::withinTime(size, [&] { holdsText = HoldsNoteText(bytes); });
 
     // Calendar files and Gammu backups have readers of their own: a file with a note is accepted
     // without a message, one without is not, with its own; the count agrees.

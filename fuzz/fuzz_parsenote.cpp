@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     NoteView view;
     fuzzcheck::RecordingSink sink;
     bool accepted = false;
-    fuzzcheck::withinTime([&] {
+    fuzzcheck::withinTime(size, [&] {
         view = NoteView();
         sink.messages.clear();
         accepted = ParseNote(text, view, dates, sink);

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 
     qsizetype counted = 0;
     qsizetype read = 0;
-    fuzzcheck::withinTime([&] {
+    fuzzcheck::withinTime(size, [&] {
         EmbeddedNotes embedded(inputPath(), display);
         counted = embedded.count();
         read = 0;
