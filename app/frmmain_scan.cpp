@@ -69,6 +69,7 @@ void frmMain::startScan(const QString &path, int pick)
             std::optional<QvError> failure;
             try {
                 EmbeddedNotes notes(path, display, opening);
+                notes.setCancelled(cancelled);
                 const QString title = NoteView::titleFor(path);
                 QElapsedTimer sinceHandOver;
                 sinceHandOver.start();

@@ -55,9 +55,10 @@ NoteRow fileRow(const QString &path, RowState state)
 
 // A row for each note that a file of another kind holds, which is never read whole.
 QList<NoteRow> scannedRows(const QString &path, const SearchOptions &options,
-                           const QCollator &collator)
+                           const QCollator &collator, const std::function<bool()> &cancelled)
 {
     EmbeddedNotes notes(path, options.display, TextFileReader::shared().opening());
+    notes.setCancelled(cancelled);
     QList<NoteRow> rows;
     for (NoteView view; notes.next(view);) {
         rows.append(rowOf(path, view, collator));
@@ -71,13 +72,13 @@ QList<NoteRow> scannedRows(const QString &path, const SearchOptions &options,
 }
 
 QList<NoteRow> readRows(const QString &path, const SearchOptions &options,
-                        const QCollator &collator)
+                        const QCollator &collator, const std::function<bool()> &cancelled)
 {
     SilentSink silent;
     if (options.lenient) {
         const LenientFileBytes file = ReadLenientFile(TextFileReader::shared(), path);
         if (file.scanned)
-            return scannedRows(path, options, collator);
+            return scannedRows(path, options, collator, cancelled);
         const LenientReading reading = ReadNotesLenient(file.bytes, options.display, silent);
         if (!reading.accepted)
             return {fileRow(path, RowState::NotNote)};
@@ -120,10 +121,10 @@ QString RowStateText(RowState state)
 }
 
 QList<NoteRow> ReadNoteRows(const QString &path, const SearchOptions &options,
-                            const QCollator &collator)
+                            const QCollator &collator, const std::function<bool()> &cancelled)
 {
     try {
-        return readRows(path, options, collator);
+        return readRows(path, options, collator, cancelled);
     } catch (const QvError &) {
     } catch (const std::bad_alloc &) {
     }
@@ -138,7 +139,7 @@ void ReadFolderRows(const QStringList &files, const SearchOptions &options,
         files.size(),
         [&](qsizetype i) {
             thread_local const QCollator collator = NaturalCollator();
-            return ReadNoteRows(files[i], options, collator);
+            return ReadNoteRows(files[i], options, collator, cancelled);
         },
         [](const QList<NoteRow> &rows) { return rows.size(); },
         std::max(1, QThread::idealThreadCount()) - 1, MaxAhead, MaxAhead * 4, LowerThreadPriority);

@@ -38,8 +38,9 @@ struct NoteRow
 // The rows of one file, read as the window reads it with `options`, titles keyed by `collator`
 // (one per thread: a collator is not to be shared between threads): one for each note (several
 // only in a lenient reading), or one that says why the file shows no note. Never shows a message.
+// Once `cancelled` says so, the scan of a file of another kind stops and its rows are not whole.
 QList<NoteRow> ReadNoteRows(const QString &path, const SearchOptions &options,
-                            const QCollator &collator);
+                            const QCollator &collator, const std::function<bool()> &cancelled = {});
 
 // Rows read since the last report, in the order of the files.
 struct RowBatch
@@ -50,7 +51,8 @@ struct RowBatch
 
 // Reads the rows of `files` on every core, and reports them in the order of `files`: a screenful
 // at once, then at most every few milliseconds, the rest at the end. Stops between two files once
-// `cancelled` says so, and then reports nothing more.
+// `cancelled` says so, or inside a file of another kind being looked through (the worker threads
+// ask it too, so it must be safe to call from any thread), and then reports nothing more.
 void ReadFolderRows(const QStringList &files, const SearchOptions &options,
                     const std::function<bool()> &cancelled,
                     const std::function<void(RowBatch &&)> &report);

@@ -59,7 +59,8 @@ struct ReadNotes
     bool otherLayout = false;
 };
 
-ReadNotes readNotes(const QString &path, const SearchOptions &options)
+ReadNotes readNotes(const QString &path, const SearchOptions &options,
+                    const std::function<bool()> &cancelled)
 {
     SilentSink silent;
     ReadNotes read;
@@ -68,6 +69,7 @@ ReadNotes readNotes(const QString &path, const SearchOptions &options)
         if (file.scanned) {
             // A phone's backup, of any size: the notes found among its bytes.
             EmbeddedNotes embedded(path, options.display, TextFileReader::shared().opening());
+            embedded.setCancelled(cancelled);
             for (NoteView note; embedded.next(note);)
                 read.notes.append(std::move(note));
             return read;
@@ -102,12 +104,12 @@ bool operator==(const SearchOptions &a, const SearchOptions &b)
 }
 
 FileFindings SearchNoteFile(const QString &path, const NoteMatcher &matcher,
-                            const SearchOptions &options)
+                            const SearchOptions &options, const std::function<bool()> &cancelled)
 {
     FileFindings findings;
     ReadNotes read;
     try {
-        read = readNotes(path, options);
+        read = readNotes(path, options, cancelled);
     } catch (const QvError &) {
         return findings;
     } catch (const std::bad_alloc &) {
@@ -171,7 +173,8 @@ void SearchFolder(const QString &folder, const std::optional<QStringList> &notes
     // reported here, in the folder's order.
     OrderedWork<FileFindings> work(
         // at(): `files` may share its list with `notes`, and [] would detach it on every thread.
-        files.size(), [&](qsizetype i) { return SearchNoteFile(files.at(i), matcher, options); },
+        files.size(),
+        [&](qsizetype i) { return SearchNoteFile(files.at(i), matcher, options, cancelled); },
         [](const FileFindings &) { return qsizetype(1); },
         std::max(1, QThread::idealThreadCount()) - 1, MaxAhead, MaxAhead, LowerThreadPriority);
 

@@ -52,9 +52,11 @@ struct FileFindings
 // Reads one file as the window would (never with a message: a rejected file is only unreadable)
 // and matches each of its notes: the body first, then the version and the two dates as shown.
 // A note that the strict reading shows without text, though the file holds text in another
-// layout, is matched on what the lenient reading finds.
+// layout, is matched on what the lenient reading finds. Once `cancelled` says so, the scan of a
+// file of another kind stops and its findings are not whole.
 FileFindings SearchNoteFile(const QString &path, const NoteMatcher &matcher,
-                            const SearchOptions &options);
+                            const SearchOptions &options,
+                            const std::function<bool()> &cancelled = {});
 
 // What a folder search has found since its last report.
 struct SearchBatch
@@ -69,7 +71,8 @@ struct SearchBatch
 // Searches the note files of `folder` in the order a file manager shows them (`notes`, when
 // given, is that list already made). Reports what it finds as it goes: the first match at once,
 // later ones at most every few milliseconds, and the rest at the end. Stops between two files
-// once `cancelled` says so.
+// once `cancelled` says so, or inside a file of another kind being looked through: the worker
+// threads ask it too, so it must be safe to call from any thread.
 void SearchFolder(const QString &folder, const std::optional<QStringList> &notes,
                   const NoteMatcher &matcher, const SearchOptions &options,
                   const std::function<bool()> &cancelled,

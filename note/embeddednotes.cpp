@@ -176,6 +176,8 @@ qsizetype EmbeddedNotes::count()
         return *m_count;
     qsizetype count = 0;
     for (qint64 pos = 0;;) {
+        if (isCancelled())
+            return count; // not kept: it is not the file's
         const Piece piece = pieceAt(pos);
         const qsizetype limit = piece.last ? piece.bytes.size() : piece.bytes.size() - Overlap;
         Encoding encoding{};
@@ -191,6 +193,11 @@ qsizetype EmbeddedNotes::count()
     }
     m_count = count;
     return count;
+}
+
+bool EmbeddedNotes::isCancelled() const
+{
+    return m_cancelled && m_cancelled();
 }
 
 EmbeddedNotes::Piece EmbeddedNotes::pieceAt(qint64 pos)
@@ -213,6 +220,8 @@ EmbeddedNotes::Piece EmbeddedNotes::pieceAt(qint64 pos)
 EmbeddedNotes::Marker EmbeddedNotes::findBegin(qint64 from)
 {
     for (qint64 pos = from;;) {
+        if (isCancelled())
+            return {};
         const Piece piece = pieceAt(pos);
         const qsizetype limit = piece.last ? piece.bytes.size() : piece.bytes.size() - Overlap;
         Marker marker;

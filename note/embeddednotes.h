@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The vNotes that a file of another kind holds among its bytes (a phone's backup, an archive),
@@ -28,6 +29,10 @@ public:
     qsizetype count();
     // The next note, read as a .vnt file holding it alone would be; false once there is none.
     bool next(NoteView &note);
+    // Asked before each piece that the search for a note reads: once it says so, there is no
+    // next note, and the count stops where it is. A cancelled scan of a large file with no more
+    // notes then stops within a piece rather than at the file's end.
+    void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
     // The ways a marker is written.
     enum class Encoding { EightBit, Utf16Le, Utf16Be };
@@ -43,6 +48,7 @@ private:
         QByteArrayView bytes;
         bool last = false; // the file ends with it
     };
+    [[nodiscard]] bool isCancelled() const;
     // The file's bytes from `pos` on, as far as they are at hand: a piece.
     Piece pieceAt(qint64 pos);
     // The first BEGIN marker at or after `from`, in any encoding; offset -1 when none.
@@ -64,4 +70,5 @@ private:
     qint64 m_piecePos = -1; // where the piece in m_buffer starts in the file
     qsizetype m_pieceBytes = 0;
     bool m_pieceLast = false;
+    std::function<bool()> m_cancelled;
 };

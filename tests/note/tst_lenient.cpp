@@ -83,6 +83,7 @@ private slots:
     void utf8Values_data();
     void utf8Values();
     void embeddedNotes();
+    void embeddedNotesCancelled();
 };
 
 // Each note file under data/lenient, and each calendar file and backup under data/containers,
@@ -574,6 +575,30 @@ void TestLenient::embeddedNotes()
                                   QStringLiteral("crossing"), QStringLiteral("Заметка"),
                                   QStringLiteral("cut off")}));
     QCOMPARE(notices, QStringList({{}, {}, {}, {}, cutOffNoteMessage()}));
+}
+
+// A cancelled scan stops between the pieces it reads, not only between notes: the next note lies
+// eight pieces on, and the scan is cancelled after two of them.
+void TestLenient::embeddedNotesCancelled()
+{
+    constexpr qsizetype Piece = 4096;
+    QByteArray file = note({"BODY:first"});
+    file.append(QByteArray(8 * Piece, 'x')).append(note({"BODY:far on"}));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("backup.bin"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+
+    EmbeddedNotes notes(path, berlinLongDates(), TextFileReader::Opening::LookFirst, Piece);
+    QCOMPARE(notes.count(), 2);
+    int checks = 0;
+    notes.setCancelled([&checks] { return ++checks > 3; });
+    NoteView view;
+    QVERIFY(notes.next(view));
+    QCOMPARE(view.txtBody, QStringLiteral("first"));
+    QVERIFY(!notes.next(view));
+    QCOMPARE(checks, 4);
 }
 
 QTEST_APPLESS_MAIN(TestLenient)
