@@ -61,6 +61,12 @@ QByteArray repeated(const QByteArray &unit, qsizetype count)
     return out;
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestLenient : public QObject
@@ -559,10 +565,7 @@ void TestLenient::embeddedNotes()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("backup.nbu"));
-    QFile out(path);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
-    out.close();
-
+    QVERIFY(writeFile(path, file));
     EmbeddedNotes notes(path, berlinLongDates(), TextFileReader::Opening::LookFirst, Piece);
     QCOMPARE(notes.count(), 5);
     QStringList bodies;
@@ -586,10 +589,7 @@ void TestLenient::embeddedNotesCancelled()
     file.append(QByteArray(8 * Piece, 'x')).append(note({"BODY:far on"}));
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("backup.bin"));
-    QFile out(path);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
-    out.close();
-
+    QVERIFY(writeFile(path, file));
     EmbeddedNotes notes(path, berlinLongDates(), TextFileReader::Opening::LookFirst, Piece);
     QCOMPARE(notes.count(), 2);
     int checks = 0;
