@@ -6,6 +6,7 @@
 #include "settingsstore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -68,4 +69,10 @@ QByteArray noteWithBody(const QString &body)
     }
     return "BEGIN:VNOTE\r\nVERSION:1.1\r\nBODY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=\r\n" +
            escaped + "\r\nEND:VNOTE\r\n";
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

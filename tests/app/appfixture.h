@@ -31,3 +31,6 @@ QByteArray sampleNote(const QByteArray &version = "1.1");
 
 // An accepted note whose body is `body`, every octet escaped as phones write it.
 QByteArray noteWithBody(const QString &body);
+
+// The bytes of the file at `path`; none when it cannot be read.
+QByteArray readAll(const QString &path);

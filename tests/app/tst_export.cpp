@@ -40,12 +40,6 @@ ModalAnswerer::Answer saveAs(const QString &name, int filter = -1)
     };
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestExport : public QObject

@@ -44,12 +44,6 @@ ModalAnswerer::Answer clickButton(const QString &caption)
     };
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestExportAll : public QObject

@@ -12,6 +12,7 @@
 #include "yamlscalar.h"
 
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -449,13 +450,9 @@ void TestExportParts::noteFile_data()
 
     const QByteArray marker("BEGIN:VNOTE\r\nVERSION:1.1\r\nEND:VNOTE\r\n");
     const auto utf16 = [](QStringView text, bool bigEndian) {
-        QByteArray bytes;
-        for (const QChar unit : text) {
-            const char high = char(unit.unicode() >> 8);
-            const char low = char(unit.unicode() & 0xFF);
-            bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
-        }
-        return bytes;
+        return QByteArray(
+            QStringEncoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE)
+                .encode(text));
     };
     QTest::newRow("the marker first") << "a.txt" << marker << true;
     QTest::newRow("any case, blanks and blank lines around")

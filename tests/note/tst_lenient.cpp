@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -539,13 +540,9 @@ void TestLenient::embeddedNotes()
             file.append(char(random.bounded(256)));
     };
     const auto utf16 = [](const QString &text, bool bigEndian) {
-        QByteArray units;
-        for (const QChar c : text) {
-            const char high = char(c.unicode() >> 8);
-            const char low = char(c.unicode() & 0xFF);
-            units.append(bigEndian ? high : low).append(bigEndian ? low : high);
-        }
-        return units;
+        return QByteArray(
+            QStringEncoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE)
+                .encode(text));
     };
     const QString le =
         QStringLiteral("BEGIN:VNOTE\r\nBODY;CHARSET=UTF-8:Привет, мир\r\nEND:VNOTE\r\n");
